@@ -1,0 +1,52 @@
+# The front door: every target installs what is missing, configures and builds first.
+#   make run         build and play (a window, or a headless demo without a display)
+#   make test        build and run every test, then the PowerPC build and its tests
+#   make build       build and stage the game into build/game/
+#   make bench       build and run the benchmarks
+#   make test-cross  build the library and its unit tests for big-endian PowerPC and run them
+#   make asan        build and run the unit and end-to-end tests under the sanitizers
+
+BUILD       ?= build
+BUILD_PPC   ?= build-ppc
+BUILD_ASAN  ?= build-asan
+JOBS        ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all setup configure build run test test-native test-cross bench asan previews clean
+
+all: build
+
+setup:
+	@scripts/setup-deps
+
+configure: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@scripts/play $(BUILD)
+
+test: test-native test-cross
+
+test-native: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+test-cross: setup
+	@cmake -S . -B $(BUILD_PPC) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/powerpc-linux-gnu.cmake >/dev/null
+	@cmake --build $(BUILD_PPC) -j $(JOBS)
+	@cd $(BUILD_PPC) && ctest --output-on-failure -j $(JOBS) -L unit
+
+asan: setup
+	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON \
+	    -DVANTREL_BENCH=OFF >/dev/null
+	@cmake --build $(BUILD_ASAN) -j $(JOBS)
+	@cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -L 'unit|e2e|golden'
+
+bench: build
+	@$(BUILD)/vantrel_bench --benchmark_min_time=0.2
+
+clean:
+	rm -rf $(BUILD) $(BUILD_PPC) $(BUILD_ASAN)

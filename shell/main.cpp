@@ -1,0 +1,36 @@
+// main: the command line, then the game.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+
+#include "shell/amiga_flight_demo.h"
+#include "shell/version.h"
+
+int main(int argc, char** argv) {
+    vantrel::launch_options options;
+    bool window = false;
+    bool show_version = false;
+    CLI::App app{"Vantrel: space flight, trading and contracts among the stars near the Sun."};
+    app.add_flag("--version", show_version, "Print the version and exit");
+    app.add_flag("--fullscreen", options.fullscreen, "Start in desktop fullscreen");
+    app.add_flag("--window", window, "Start in a window (the default)");
+    app.add_option("--scale", options.scale, "Starting window size in multiples of 320x256")
+        ->check(CLI::Range(1, 16));
+    app.add_flag("--headless", options.headless, "Run without a window (screen kept in memory)");
+    app.add_option("--script", options.script, "Headless input script")->check(CLI::ExistingFile);
+    app.add_option("--frames", options.frames, "Quit after this many frames")
+        ->check(CLI::PositiveNumber);
+    app.add_option("--shot-dir", options.shot_dir, "Directory for screenshots");
+    app.add_option("station-model", options.station_model,
+                   "Station model to load instead of PROGDIR:station.model");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e);
+    }
+    if (show_version) {
+        std::printf("Vantrel %s%s\n", vantrel::VANTREL_VERSION, vantrel::VANTREL_VARIANT);
+        return 0;
+    }
+    if (window) options.fullscreen = false;
+    return vantrel::game_main(options);
+}

@@ -1,0 +1,18 @@
+// options: what the command line asked for, filled by main() and read by the shell.
+#pragma once
+
+#include <string>
+
+namespace vantrel {
+
+struct launch_options {
+    bool headless = false;     // no window: the screen is a buffer in memory
+    bool fullscreen = false;   // start in desktop fullscreen
+    int scale = 3;             // starting window size in multiples of the image
+    std::string script;        // headless input script
+    long frames = 0;           // raise the quit signal after this many frames (0 = never)
+    std::string shot_dir;      // where screenshots go (empty = current directory)
+    std::string station_model; // the optional positional argument
+};
+
+} // namespace vantrel

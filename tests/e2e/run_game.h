@@ -1,0 +1,101 @@
+// Runs the real game executable from a private copy of the game directory and collects
+// what a player would see on the console, for end-to-end and golden tests.
+#pragma once
+
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace vantrel {
+
+struct game_run {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+inline std::string read_text(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+inline void write_text(const std::string& path, const std::string& text) {
+    std::ofstream f(path, std::ios::binary);
+    f << text;
+}
+
+// A fresh copy of the staged game directory (the program and its data), so that each test
+// has its own PROGDIR: with its own settings file and start log.
+inline std::string game_dir_fresh(const std::string& name) {
+    namespace fs = std::filesystem;
+    fs::path dir =
+        fs::path(::testing::TempDir()) / ("vantrel-e2e-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::path game = fs::path(VANTREL_EXE).parent_path();
+    for (const auto& entry : fs::directory_iterator(game)) {
+        std::string leaf = entry.path().filename().string();
+        if (leaf == "Vantrel.cfg" || leaf == "Vantrel_start.log") continue;
+        fs::copy(entry.path(), dir / leaf, fs::copy_options::recursive);
+    }
+    return dir.string();
+}
+
+// Runs <dir>/vantrel with the arguments; extra environment entries ("NAME=value") replace
+// the inherited ones of the same name.
+inline game_run run_game(const std::string& dir, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env_overrides = {}) {
+    std::string exe = dir + "/vantrel";
+    std::string out_path = dir + "/.stdout", err_path = dir + "/.stderr";
+    std::vector<std::string> argv_s = {exe};
+    argv_s.insert(argv_s.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argv_s) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    std::vector<std::string> env_s;
+    for (char** e = environ; *e; e++) {
+        std::string entry = *e;
+        std::string key = entry.substr(0, entry.find('='));
+        bool replaced = false;
+        for (const auto& o : env_overrides)
+            if (o.substr(0, o.find('=')) == key) replaced = true;
+        if (!replaced) env_s.push_back(entry);
+    }
+    env_s.insert(env_s.end(), env_overrides.begin(), env_overrides.end());
+    std::vector<char*> envp;
+    for (auto& e : env_s) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    game_run run;
+    pid_t pid;
+    if (posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = read_text(out_path);
+    run.err = read_text(err_path);
+    return run;
+}
+
+} // namespace vantrel
