@@ -48,4 +48,16 @@ void orbit_offset(const Orbit* orbit, const world_time* time, space_pos* out) {
     *out = space_pos{axis[0], axis[1], axis[2]};
 }
 
+void mul33(const mat3_2_30* a, const mat3_2_30* b, mat3_2_30* out) {
+    mat3_2_30 t;
+    for (int i = 0; i < 3; i++)
+        for (int j = 0; j < 3; j++) {
+            int64_t sum = 0;
+            for (int k = 0; k < 3; k++)
+                sum += static_cast<int64_t>(a->m[3 * i + k]) * b->m[3 * k + j];
+            t.m[3 * i + j] = static_cast<fix2_30>(sum >> 30);
+        }
+    *out = t;
+}
+
 } // namespace vantrel

@@ -27,4 +27,11 @@ void orbit_init(Orbit* orbit, uint64_t radius, uint32_t period, bangle phase, ba
 // Offset of the body from its parent at the given time, in space units.
 void orbit_offset(const Orbit* orbit, const world_time* time, space_pos* out);
 
+// A 3x3 matrix of 2.30 values, row-major.
+struct mat3_2_30 {
+    fix2_30 m[9];
+};
+// out = a * b; each element is the exact 64-bit sum of three products shifted right by 30.
+void mul33(const mat3_2_30* a, const mat3_2_30* b, mat3_2_30* out);
+
 } // namespace vantrel
