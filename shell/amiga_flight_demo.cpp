@@ -3,7 +3,11 @@
 
 #include <cstdio>
 
+#include "shell/catalog_amiga.h"
+#include "shell/graphics.h"
 #include "shell/services.h"
+#include "shell/settings_file.h"
+#include "shell/ui_config.h"
 #include "shell/version.h"
 
 namespace vantrel {
@@ -17,13 +21,25 @@ void startup_banner() {
     std::printf("fastram_cache_enable: SKIPPED (this build variant)\n");
 }
 
+// Settings first (the catalog language is one of them), then the catalog, so that every
+// text shown from here on is in the player's language.
+void startup_settings_and_catalog() {
+    graphics_config_defaults(&gfx_cfg);
+    ui_config_defaults(&ui_cfg);
+    settings_file_read(&gfx_cfg, &ui_cfg);
+    amiga_catalog_open(ui_cfg.language[0] ? ui_cfg.language : nullptr);
+    shell_at_exit(amiga_catalog_close);
+    std::printf("language: %s\n", amiga_catalog_language());
+    start_log("settings + catalog ok (%s)", amiga_catalog_language());
+}
+
 } // namespace
 
 int game_main(const launch_options& options) {
     (void)options;
     startup_banner();
-    std::printf("vantrel: start-up stops here: the settings, the screen and the game modes are "
-                "not built yet\n");
+    startup_settings_and_catalog();
+    std::printf("vantrel: start-up stops here: the screen and the game modes are not built yet\n");
     return 0;
 }
 

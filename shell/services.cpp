@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include "platform/prof_amiga.h"
+#include "render/text.h"
+#include "shell/loc.h"
 
 namespace vantrel {
 
@@ -174,6 +176,27 @@ void osd_show(const char* format, ...) {
 
 int32_t datestamp_elapsed_ms(const amiga_datestamp* from, const amiga_datestamp* to) {
     return ((to->minute - from->minute) * 3000 + (to->tick - from->tick)) * 20;
+}
+
+void screen_clock(uint8_t* frame, int width, int height, const world_time* time,
+                  const char* rate_label) {
+    world_date d = world_time_date(time);
+    char text[64];
+    if (d.day == 8 && d.month == 9) {
+        int32_t sd = world_date_stardate10(&d);
+        int64_t a = sd < 0 ? -int64_t(sd) : int64_t(sd);
+        char number[32];
+        std::snprintf(number, sizeof number, "%s%ld.%ld", sd < 0 ? "-" : "", long(a / 10),
+                      long(a % 10));
+        std::snprintf(text, sizeof text, loc(130), number);
+    } else {
+        std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", d.day, d.month, d.year, d.hour,
+                      d.minute);
+    }
+    text_draw_shadow(frame, width, height, 4, 4, text, 155, 163);
+    if (!rate_label) return;
+    std::snprintf(text, sizeof text, loc(102), rate_label);
+    text_draw_shadow(frame, width, height, width - 4 - text_width(text), 4, text, 156, 163);
 }
 
 void shell_at_exit(void (*handler)()) {

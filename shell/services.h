@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/host.h"
+#include "universe/world_time.h"
 
 namespace vantrel {
 
@@ -47,6 +48,11 @@ void frame_cap_wait(uint32_t* last_us, uint32_t period_us);
 void osd_show(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Milliseconds from one date stamp to another, as the menus and messages count them.
 int32_t datestamp_elapsed_ms(const amiga_datestamp* from, const amiga_datestamp* to);
+
+// The game date at the top left (the stardate on 8 September) and, when rate_label is not
+// null, the time-rate label at the top right.
+void screen_clock(uint8_t* frame, int width, int height, const world_time* time,
+                  const char* rate_label);
 
 // Registers a clean-up to run at exit, after main returns; they run in reverse order.
 void shell_at_exit(void (*handler)());
