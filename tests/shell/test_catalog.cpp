@@ -76,6 +76,8 @@ TEST(CatalogParse, EntriesContinuationsEscapesAndWhatIsSkipped) {
 }
 
 TEST(CatalogParse, GarbageNeverCrashes) {
+    static const char nul_inside[] = "msgctxt \"1\"\nmsgstr \"a\0b\"\n";
+    const std::string nul_inside_text(nul_inside, sizeof nul_inside - 1);
     if (!latin2_available()) GTEST_SKIP() << "no iconv character sets in this build";
     const std::string samples[] = {"",
                                    "msgstr",
@@ -84,7 +86,7 @@ TEST(CatalogParse, GarbageNeverCrashes) {
                                    "msgctxt \"1\"\n"
                                    "msgstr \"\\",
                                    "msgctxt \"00001\"\nmsgstr \"a\\x\"\n",
-                                   std::string("msgctxt \"1\"\nmsgstr \"a\0b\"\n", 27)};
+                                   nul_inside_text};
     for (const std::string& s : samples) {
         parsed p(s);
         EXPECT_EQ(p.ok, 1);
