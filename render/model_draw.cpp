@@ -1,0 +1,232 @@
+// model_draw: one level of a model drawn flat-shaded into the frame, and its lighting.
+#include "render/model_draw.h"
+
+#include "render/transform_fpu.h"
+
+namespace vantrel {
+
+render_stats g_render_stats = {};
+int g_vertex_fpu = 0;
+
+namespace {
+
+// Per-draw scratch, sized for the largest level ever drawn: nothing is allocated per frame.
+vec3 g_view[DRAW_MAX_VERTICES];
+uint8_t g_outcode[DRAW_MAX_VERTICES];
+projected_vertex g_projected[DRAW_MAX_VERTICES];
+uint8_t g_used[DRAW_MAX_VERTICES];
+uint8_t g_front[DRAW_MAX_FACES];
+
+// 5/6 and 1/6 in fix16: a light dot product of 0..1 becomes 1/6..1 of the shade range.
+constexpr fix16 DOT_SCALE = 54614;
+constexpr fix16 DOT_BIAS = 10922;
+
+uint32_t timing_now() {
+    return g_render_timing.now ? g_render_timing.now() : 0;
+}
+
+// The face's colour for the modes that do not advance per face.
+uint8_t face_colour(int mode, const model_face& f, const vec3& n, const vec3& light,
+                    uint8_t base, int ramp_length) {
+    switch (mode) {
+    case SHADE_LIT_RAMP: {
+        fix16 d = vec3_dot(&n, &light);
+        if (d < 0) d = 0;
+        if (d > FIX16_ONE) d = FIX16_ONE;
+        int top = ramp_length > 1 ? ramp_length - 1 : 0;
+        fix16 level = fix16_mul(wrap_add32(fix16_mul(d, DOT_SCALE), DOT_BIAS),
+                                static_cast<fix16>(static_cast<uint32_t>(top) << 16));
+        int shade = level >> 16;
+        if (shade > top) shade = top;
+        return static_cast<uint8_t>(base + shade);
+    }
+    case SHADE_MATERIAL:
+    case SHADE_MATERIAL_LIT: {
+        int m = f.material > 5 ? 0 : f.material;
+        fix16 dot = mode == SHADE_MATERIAL ? -1 : vec3_dot(&n, &light);
+        return static_cast<uint8_t>(base + 4 * m + material_level(m, dot));
+    }
+    default:
+        return base;
+    }
+}
+
+// Projects a clipped polygon's vertex. Intersections with the near plane lie exactly on it,
+// where projection refuses a point; they are projected one unit beyond instead, which
+// lands on the same pixel instead of the screen's corner.
+void project_clipped(projected_vertex* out, const vec3& v, const view_projection* vp) {
+    vec3 p = v;
+    if (p.z <= vp->near) p.z = wrap_add32(vp->near, 1);
+    project_view_vertex(out, &p, vp);
+}
+
+void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const vec3 tri[3],
+                    const view_projection* vp, uint8_t colour, depth_span* spans) {
+    vec3 poly[CLIP_MAX_VERTS];
+    int n = clip_triangle_frustum(tri, vp, poly);
+    screen_vertex sv[CLIP_MAX_VERTS];
+    int32_t z[CLIP_MAX_VERTS];
+    for (int i = 0; i < n; i++) {
+        projected_vertex pv;
+        project_clipped(&pv, poly[i], vp);
+        sv[i] = screen_vertex{pv.screen_x, pv.screen_y};
+        z[i] = depth_frame_vertex(&g_depth_frame, pv.scale);
+    }
+    for (int i = 1; i + 1 < n; i++) {
+        screen_triangle t = {{sv[0], sv[i], sv[i + 1]}};
+        int32_t d[3] = {z[0], z[i], z[i + 1]};
+        raster_screen_triangle(frame, depth, width, height, &t, d, colour, spans);
+    }
+}
+
+} // namespace
+
+int material_level(int material, fix16 light_dot) {
+    if (material == 2) return 3;
+    if (light_dot < 0) return 2;
+    int level = wrap_add32(fix16_mul(light_dot, DOT_SCALE), DOT_BIAS) >> 14;
+    return level > 3 ? 3 : level;
+}
+
+fix16 turn_sin(uint32_t angle) {
+    // A parabola through the half-turn, bent toward the sine by 0.225 (14746) of p^2 - p.
+    int64_t x = angle & 0x7FFF;
+    fix16 p = static_cast<fix16>(16 * x * (32768 - x) / 65536);
+    fix16 r = wrap_add32(p, fix16_mul(wrap_sub32(fix16_mul(p, p), p), 14746));
+    return (angle & 0x8000) ? wrap_sub32(0, r) : r;
+}
+
+void sun_direction(vec3* out) {
+    static vec3 dir;
+    static bool made = false;
+    if (!made) {
+        vec3 raw = {36044, 22937, -49807};
+        vec3_normalize(&dir, &raw);
+        made = true;
+    }
+    *out = dir;
+}
+
+namespace {
+
+space_pos g_star;
+bool g_star_set = false;
+
+} // namespace
+
+void light_set_star(const space_pos* position) {
+    g_star = *position;
+    g_star_set = true;
+}
+
+void light_from_star(vec3* out, const space_pos* position) {
+    if (!g_star_set) {
+        // One astronomical unit (149 598 000 km) along the sun direction, in 1/4096 m:
+        // component * AU metres * 4096 / 65536.
+        vec3 d;
+        sun_direction(&d);
+        constexpr int64_t AU_M = 149598000000;
+        g_star = space_pos{d.x * AU_M >> 4, d.y * AU_M >> 4, d.z * AU_M >> 4};
+        g_star_set = true;
+    }
+    space_direction(out, &g_star, position);
+}
+
+fix16 camera_distance(const space_pos* a, const space_pos* b) {
+    vec3 d = {fix32_narrow(wrap_sub64(a->x, b->x)), fix32_narrow(wrap_sub64(a->y, b->y)),
+              fix32_narrow(wrap_sub64(a->z, b->z))};
+    return vec3_length(&d);
+}
+
+void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const model_lod* lod,
+                const vec3* normals, fix16 radius, const render_pose* object,
+                const render_pose* camera, const view_projection* vp,
+                const frustum_slopes* slopes, int mode, const vec3* light, uint8_t base_colour,
+                int ramp_length, depth_span* spans) {
+    if (!lod || !normals || lod->vertex_count > DRAW_MAX_VERTICES ||
+        lod->face_count > DRAW_MAX_FACES)
+        return;
+    mat3 m;
+    vec3 t;
+    view_transform_build(&m, &t, object, camera);
+    if (radius > 0 && view_sphere_culled(&t, radius, vp->near, slopes)) {
+        g_render_stats.objs_culled++;
+        return;
+    }
+    mat3 mt;
+    mat3_transpose(&mt, &m);
+    vec3 eye = {wrap_sub32(0, t.x), wrap_sub32(0, t.y), wrap_sub32(0, t.z)};
+    mat3_apply(&eye, &mt, &eye);
+    vec3 l = {0, 0, 0};
+    if (mode == SHADE_LIT_RAMP || mode == SHADE_MATERIAL_LIT) {
+        vec3_sub(&l, light, &t);
+        vec3_normalize_fast(&l, &l);
+        mat3_apply(&l, &mt, &l);
+    }
+
+    render_timing& rt = g_render_timing;
+    bool timed = rt.on && rt.now;
+    uint32_t t0 = timed ? timing_now() : 0;
+    const uint32_t nv = lod->vertex_count, nf = lod->face_count;
+    for (uint32_t i = 0; i < nv; i++) g_used[i] = 0;
+    for (uint32_t f = 0; f < nf; f++) {
+        const model_face& face = lod->faces[f];
+        vec3 rel;
+        vec3_sub(&rel, &lod->vertices[face.a], &eye);
+        bool front = vec3_dot(&normals[f], &rel) < 0;
+        g_front[f] = front;
+        if (front) g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
+    }
+    uint32_t t1 = timed ? timing_now() : 0;
+    if (g_vertex_fpu) {
+        fpu_view fv;
+        fpu_view_setup(&fv, &m, &t, vp);
+        fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view,
+                               g_outcode, g_projected);
+    } else {
+        transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used, static_cast<int>(nv),
+                           g_view, g_outcode, g_projected);
+    }
+    if (timed) {
+        uint32_t t2 = timing_now();
+        rt.backface += t1 - t0;
+        rt.verts += t2 - t1;
+        rt.reads += 3;
+    }
+
+    int k = 0; // the triangle-view shade, advancing over every face in file order
+    for (uint32_t f = 0; f < nf; f++) {
+        int shade_k = k;
+        k += 7;
+        if (ramp_length > 0)
+            while (k >= ramp_length) k -= ramp_length;
+        else
+            k = 0;
+        if (!g_front[f]) continue;
+        const model_face& face = lod->faces[f];
+        uint8_t oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
+        if (oa & ob & oc) continue;
+        uint8_t colour = mode == SHADE_TRIANGLES
+                             ? static_cast<uint8_t>(base_colour + shade_k)
+                             : face_colour(mode, face, normals[f], l, base_colour, ramp_length);
+        g_render_stats.tris_drawn++;
+        if ((oa | ob | oc) == 0) {
+            const projected_vertex& a = g_projected[face.a];
+            const projected_vertex& b = g_projected[face.b];
+            const projected_vertex& c = g_projected[face.c];
+            screen_triangle tri = {{{a.screen_x, a.screen_y},
+                                    {b.screen_x, b.screen_y},
+                                    {c.screen_x, c.screen_y}}};
+            int32_t d[3] = {depth_frame_vertex(&g_depth_frame, a.scale),
+                            depth_frame_vertex(&g_depth_frame, b.scale),
+                            depth_frame_vertex(&g_depth_frame, c.scale)};
+            raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
+        } else {
+            g_render_stats.tris_clipped++;
+            const vec3 tri[3] = {g_view[face.a], g_view[face.b], g_view[face.c]};
+            raster_clipped(frame, depth, width, height, tri, vp, colour, spans);
+        }
+    }
+}
+
+} // namespace vantrel

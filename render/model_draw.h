@@ -1,0 +1,54 @@
+// model_draw: one level of a model drawn flat-shaded into the frame, and its lighting.
+//
+// The whole object is culled against the frustum first; only front faces are kept, only
+// their vertices transformed; each face gets one palette colour by a shading mode and goes
+// to the rasteriser, clipped to the frustum when it crosses a plane.
+#pragma once
+
+#include <cstdint>
+
+#include "core/fixmath.h"
+#include "core/space.h"
+#include "render/model.h"
+#include "render/span.h"
+#include "render/transform.h"
+
+namespace vantrel {
+
+// Limits of one drawn level.
+constexpr uint32_t DRAW_MAX_VERTICES = 16384;
+constexpr uint32_t DRAW_MAX_FACES = 16384;
+
+enum shade_mode {
+    SHADE_FLAT = 0,      // the base colour
+    SHADE_TRIANGLES = 1, // neighbouring faces in different shades of a ramp
+    SHADE_LIT_RAMP = 2,  // a ramp shade from the light
+    SHADE_MATERIAL = 3,  // livery material at its middle shade
+    SHADE_MATERIAL_LIT = 4,
+};
+
+// Counters of the frame statistics; the flight loop reads and resets them.
+struct render_stats {
+    uint32_t tris_drawn;
+    uint32_t tris_clipped;
+    uint32_t objs_culled;
+};
+extern render_stats g_render_stats;
+// The vertex-math switch: 1 runs the floating-point vertex path.
+extern int g_vertex_fpu;
+
+void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const model_lod* lod,
+                const vec3* normals, fix16 radius, const render_pose* object,
+                const render_pose* camera, const view_projection* vp,
+                const frustum_slopes* slopes, int mode, const vec3* light, uint8_t base_colour,
+                int ramp_length, depth_span* spans);
+
+int material_level(int material, fix16 light_dot);
+fix16 turn_sin(uint32_t angle);
+void sun_direction(vec3* out);
+// Places the star; until then it sits one astronomical unit out along sun_direction.
+void light_set_star(const space_pos* position);
+void light_from_star(vec3* out, const space_pos* position);
+fix16 camera_distance(const space_pos* a, const space_pos* b);
+
+} // namespace vantrel

@@ -1,0 +1,30 @@
+// palette: the game palette, laid out in ramps so that a shade is an offset from a base.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "core/fixmath.h"
+
+namespace vantrel {
+
+struct rgb8 {
+    uint8_t r, g, b;
+};
+
+// 256 entries of red, green and blue, built once at start-up.
+extern uint8_t g_game_palette[256 * 3];
+
+extern const std::array<int, 5> BLOCK_BASE;
+extern const std::array<rgb8, 5> LIVERY_MAIN;
+extern const std::array<rgb8, 5> LIVERY_ACCENT;
+extern const std::array<rgb8, 5> LIVERY_LIGHTS;
+// The base colours offered for ships: the five livery blocks, then the blue and brown ramps.
+extern const std::array<int, 7> LIVERY_BASE;
+
+void build_game_palette();
+// Six materials of four shades from index `first`: main, accent, lights, dark metal,
+// glass blue and black.
+void livery_block(uint8_t* palette, int first, rgb8 main, rgb8 accent, rgb8 lights);
+
+} // namespace vantrel

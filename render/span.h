@@ -1,0 +1,93 @@
+// span: flat-coloured triangles into the 8-bit frame, with or without the 32-bit depth test.
+//
+// Two ways draw a depth-tested triangle with the same pixels: a fused edge walker that tests
+// and writes as it goes, and a two-stage path that first emits one span per row and then
+// fills the spans. The depth buffer is never cleared per frame: each frame's values sit
+// above every earlier frame's, because a per-frame base advances (see depth_frame_begin).
+#pragma once
+
+#include <cstdint>
+
+namespace vantrel {
+
+struct screen_vertex {
+    int16_t x, y;
+};
+
+// Drawn only when clockwise on the screen (y down).
+struct screen_triangle {
+    screen_vertex v[3];
+};
+
+// One row of a triangle: pixels left up to, not including, right.
+struct flat_span {
+    int16_t y, left, right;
+    uint8_t colour;
+};
+
+struct depth_span {
+    int16_t y, left, right;
+    uint8_t colour;
+    int32_t depth; // at left
+    int32_t step;  // per pixel
+};
+
+constexpr int SPAN_CAPACITY = 1024;
+
+struct depth_frame {
+    uint32_t base;  // added to every depth value of the current frame
+    int32_t scale;  // turns a vertex's projection scale into a depth value
+};
+
+// The offset between frames: one frame's depth values lie in [base, base + 0xFFFFF].
+constexpr uint32_t DEPTH_FRAME_STEP = 0x100000;
+
+// Render timing: accumulators filled while `on` and a tick source is installed. The
+// flight statistics read and reset them.
+struct render_timing {
+    int on;
+    uint32_t (*now)(); // the fine tick counter; the renderer has no clock of its own
+    uint32_t backface, verts, setup, fill, globe;
+    uint32_t reads;
+    uint32_t pixels;
+    uint32_t globe_pixels;
+    uint32_t globe_level;
+};
+
+extern int g_raster_no_depth; // draw without depth test or write
+extern int g_raster_fused;    // 1: the fused walker, 0: the two-stage span path
+extern render_timing g_render_timing;
+extern depth_frame g_depth_frame;
+
+void depth_frame_init(depth_frame* df, int32_t near, int32_t focal);
+void depth_frame_begin(depth_frame* df, int32_t* depth, uint32_t pixel_count);
+// The depth value of a projected vertex from its projection scale (focal / z).
+int32_t depth_frame_vertex(const depth_frame* df, int32_t scale);
+
+int raster_screen_triangle(uint8_t* frame, int32_t* depth, int width, int height,
+                           const screen_triangle* tri, const int32_t depths[3], uint8_t colour,
+                           depth_span* spans);
+int raster_triangle_w(uint8_t* frame, int32_t* depth, int width, int height,
+                      const screen_triangle* tri, const int32_t depths[3], uint8_t colour);
+int emit_triangle_spans(const screen_triangle* tri, uint8_t colour, flat_span* spans,
+                        int capacity);
+int emit_triangle_spans_z(const screen_triangle* tri, const int32_t depths[3], uint8_t colour,
+                          depth_span* spans, int capacity);
+void raster_flat_spans(uint8_t* frame, int width, int height, const flat_span* spans, int count);
+void raster_flat_spans_w(uint8_t* frame, int32_t* depth, int width, int height,
+                         const depth_span* spans, int count);
+
+// The entry points the dispatcher calls; the same operations as the three above.
+int raster_triangle_w_fast(uint8_t* frame, int32_t* depth, int width, int height,
+                           const screen_triangle* tri, const int32_t depths[3], uint8_t colour);
+void raster_flat_spans_fast(uint8_t* frame, int width, int height, const flat_span* spans,
+                            int count);
+void raster_flat_spans_w_fast(uint8_t* frame, int32_t* depth, int width, int height,
+                              const depth_span* spans, int count);
+
+// The statistic every path reports for a set of spans: right - left + 1 per span on a row
+// above `height` (rows below the frame are never reached by the fused walker).
+uint32_t span_pixel_count(const flat_span* spans, int count, int height);
+uint32_t span_pixel_count_z(const depth_span* spans, int count, int height);
+
+} // namespace vantrel

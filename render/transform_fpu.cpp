@@ -1,0 +1,103 @@
+// transform_fpu: the single-precision vertex path, an alternative to the fix16 one.
+#include "render/transform_fpu.h"
+
+#include <cstring>
+
+namespace vantrel {
+namespace {
+
+uint64_t double_bits(double d) {
+    uint64_t u;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+}
+
+double bits_double(uint64_t u) {
+    double d;
+    std::memcpy(&d, &u, sizeof d);
+    return d;
+}
+
+} // namespace
+
+float fpu_fma(float a, float b, float c) {
+    // The product of two floats is exact in a double. Their sum with c is made exact as a
+    // pair (s, e) (two-sum), and s is rounded to odd when e is not zero: a double rounded
+    // to odd keeps enough information that the final rounding to float is the correctly
+    // rounded fused result. The C library's fmaf would do the same but is not available
+    // as a plain instruction everywhere this runs.
+    double p = static_cast<double>(a) * static_cast<double>(b);
+    double s = p + static_cast<double>(c);
+    double bb = s - p;
+    double e = (p - (s - bb)) + (static_cast<double>(c) - bb);
+    uint64_t u = double_bits(s);
+    if (e != 0.0 && (u & 1) == 0 && (u & 0x7FF0000000000000ull) != 0x7FF0000000000000ull) {
+        // Step one unit toward e: away from zero when e has s's sign, else toward zero.
+        bool s_negative = (u >> 63) != 0;
+        bool e_negative = e < 0.0;
+        if (s == 0.0) {
+            u = (e_negative ? 0x8000000000000001ull : 1ull);
+        } else if (s_negative == e_negative) {
+            u += 1;
+        } else {
+            u -= 1;
+        }
+        s = bits_double(u);
+    }
+    return static_cast<float>(s);
+}
+
+int32_t fpu_to_int(float f) {
+    if (f != f) return INT32_MIN;
+    if (f >= 2147483648.0f) return INT32_MAX;
+    if (f <= -2147483648.0f) return INT32_MIN;
+    return static_cast<int32_t>(f);
+}
+
+void fpu_view_setup(fpu_view* out, const mat3* m, const vec3* t, const view_projection* vp) {
+    for (int i = 0; i < 9; i++) out->m[i] = static_cast<float>(m->m[i]) / 65536.0f;
+    out->t[0] = static_cast<float>(t->x);
+    out->t[1] = static_cast<float>(t->y);
+    out->t[2] = static_cast<float>(t->z);
+    out->focal = static_cast<float>(vp->focal);
+    out->near = static_cast<float>(vp->near);
+    out->slope_x = static_cast<float>(vp->centre_x) * 65536.0f / out->focal;
+    out->slope_y = static_cast<float>(vp->centre_y) * 65536.0f / out->focal;
+    out->centre_x = vp->centre_x;
+    out->centre_y = vp->centre_y;
+}
+
+void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint8_t* used,
+                            int count, vec3* view, uint8_t* outcodes, projected_vertex* projected) {
+    const float* m = fv->m;
+    for (int i = 0; i < count; i++) {
+        if (!used[i]) continue;
+        float x = static_cast<float>(vertices[i].x);
+        float y = static_cast<float>(vertices[i].y);
+        float z = static_cast<float>(vertices[i].z);
+        float vx = fpu_fma(m[2], z, fpu_fma(m[0], x, m[1] * y)) + fv->t[0];
+        float vy = fpu_fma(m[5], z, fpu_fma(m[3], x, m[4] * y)) + fv->t[1];
+        float vz = fpu_fma(m[8], z, fpu_fma(m[6], x, m[7] * y)) + fv->t[2];
+        vec3 v = {fpu_to_int(vx), fpu_to_int(vy), fpu_to_int(vz)};
+        view[i] = v;
+        uint8_t code = 0;
+        if (vz <= fv->near) code |= OUT_NEAR;
+        float sx = fv->slope_x * vz;
+        float sy = fv->slope_y * vz;
+        if (sx - vx < 0.0f) code |= OUT_RIGHT;
+        if (vx + sx < 0.0f) code |= OUT_LEFT;
+        if (sy - vy < 0.0f) code |= OUT_TOP;
+        if (vy + sy < 0.0f) code |= OUT_BOTTOM;
+        outcodes[i] = code;
+        if (code & OUT_NEAR) continue;
+        float k = fv->focal / vz;
+        projected_vertex& pv = projected[i];
+        pv.scale = fpu_to_int(k * 65536.0f);
+        pv.screen_x = static_cast<int16_t>(wrap_add32(fv->centre_x, fpu_to_int(vx * k) >> 16));
+        pv.screen_y = static_cast<int16_t>(wrap_sub32(fv->centre_y, fpu_to_int(vy * k) >> 16));
+        pv.z = v.z;
+        pv.valid = 1;
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,33 @@
+// transform_fpu: the single-precision vertex path, an alternative to the fix16 one.
+//
+// It takes its matrix from the fixed-point side (no trigonometry of its own), keeps the
+// whole per-vertex computation in floats and converts to integers once. Multiply-adds
+// are formed with one rounding each, done in software, so every machine gets the same bits.
+#pragma once
+
+#include <cstdint>
+
+#include "render/transform.h"
+
+namespace vantrel {
+
+struct fpu_view {
+    float m[9];     // the model-to-view matrix, fix16 elements / 65536
+    float t[3];     // translation in raw fix16 units
+    float slope_x;  // centre x * 65536 / focal
+    float slope_y;
+    float near;     // raw fix16 units
+    float focal;    // raw fix16 units
+    int16_t centre_x, centre_y;
+};
+
+void fpu_view_setup(fpu_view* out, const mat3* m, const vec3* t, const view_projection* vp);
+void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint8_t* used,
+                            int count, vec3* view, uint8_t* outcodes, projected_vertex* projected);
+
+// a * b + c with a single rounding to float.
+float fpu_fma(float a, float b, float c);
+// Truncation toward zero, saturated to 32 bits; not-a-number gives INT32_MIN.
+int32_t fpu_to_int(float f);
+
+} // namespace vantrel
