@@ -1,0 +1,312 @@
+// View transform, projection, frustum tests, clipping and the two vertex paths.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "core/trig.h"
+#include "render/transform.h"
+#include "render/transform_fpu.h"
+
+namespace vantrel {
+namespace {
+
+constexpr fix16 ONE = FIX16_ONE;
+
+view_projection game_projection() {
+    return view_projection_make(320, 256, VIEW_FOCAL, VIEW_NEAR);
+}
+
+frustum_slopes game_slopes() {
+    view_projection vp = game_projection();
+    frustum_slopes s;
+    make_frustum_slopes(&s, &vp);
+    return s;
+}
+
+TEST(Projection, CentreAndRoundingTowardMinusInfinity) {
+    view_projection vp = game_projection();
+    EXPECT_EQ(vp.centre_x, 160);
+    EXPECT_EQ(vp.centre_y, 128);
+    projected_vertex p;
+    // At z = focal the scale is exactly 1.0: one view unit is one pixel.
+    vec3 v = {0, 0, VIEW_FOCAL};
+    project_view_vertex(&p, &v, &vp);
+    EXPECT_EQ(p.valid, 1);
+    EXPECT_EQ(p.scale, ONE);
+    EXPECT_EQ(p.screen_x, 160);
+    EXPECT_EQ(p.screen_y, 128);
+    v = vec3{-ONE / 2, ONE / 2, VIEW_FOCAL};
+    project_view_vertex(&p, &v, &vp);
+    EXPECT_EQ(p.screen_x, 159); // -0.5 px floors to -1
+    EXPECT_EQ(p.screen_y, 128); // y up: +0.5 becomes -0 rows
+    v = vec3{10 * ONE, -10 * ONE, VIEW_FOCAL / 2};
+    project_view_vertex(&p, &v, &vp);
+    EXPECT_EQ(p.scale, 2 * ONE);
+    EXPECT_EQ(p.screen_x, 180);
+    EXPECT_EQ(p.screen_y, 148);
+    EXPECT_EQ(p.z, VIEW_FOCAL / 2);
+}
+
+TEST(Projection, PointAtTheNearPlaneIsOutsideAndNotProjected) {
+    view_projection vp = game_projection();
+    frustum_slopes s = game_slopes();
+    vec3 v = {0, 0, VIEW_NEAR};
+    EXPECT_EQ(view_outcode(&v, vp.near, &s) & OUT_NEAR, OUT_NEAR);
+    projected_vertex p;
+    std::memset(&p, 0x77, sizeof p);
+    project_view_vertex(&p, &v, &vp);
+    EXPECT_EQ(p.valid, 0);
+    EXPECT_EQ(p.z, VIEW_NEAR);
+    EXPECT_EQ(p.screen_x, 0);
+    EXPECT_EQ(p.scale, 0);
+    v.z = VIEW_NEAR + 1;
+    EXPECT_EQ(view_outcode(&v, vp.near, &s), 0);
+}
+
+TEST(Frustum, SlopesAndOutcodes) {
+    frustum_slopes s = game_slopes();
+    EXPECT_EQ(s.slope_x, 37449); // 160 / 280
+    EXPECT_EQ(s.slope_y, 29959); // 128 / 280
+    EXPECT_EQ(s.norm_x, fix16_sqrt(fix16_mul(37449, 37449) + ONE));
+    const fix16 z = 100 * ONE;
+    const fix16 edge_x = fix16_mul(z, s.slope_x), edge_y = fix16_mul(z, s.slope_y);
+    struct {
+        vec3 v;
+        uint8_t code;
+    } cases[] = {
+        {{0, 0, z}, 0},
+        {{edge_x, edge_y, z}, 0}, // on the planes counts as inside
+        {{edge_x + 1, 0, z}, OUT_RIGHT},
+        {{-edge_x - 1, 0, z}, OUT_LEFT},
+        {{0, edge_y + 1, z}, OUT_TOP},
+        {{0, -edge_y - 1, z}, OUT_BOTTOM},
+        {{ONE, ONE, -z}, OUT_NEAR | OUT_RIGHT | OUT_LEFT | OUT_TOP | OUT_BOTTOM},
+    };
+    for (auto& c : cases) EXPECT_EQ(view_outcode(&c.v, VIEW_NEAR, &s), c.code);
+}
+
+TEST(Frustum, SphereCull) {
+    frustum_slopes s = game_slopes();
+    const fix16 r = 10 * ONE;
+    vec3 c = {0, 0, 100 * ONE};
+    EXPECT_FALSE(view_sphere_culled(&c, r, VIEW_NEAR, &s));
+    c.z = VIEW_NEAR - r; // near >= z + r: wholly behind
+    EXPECT_TRUE(view_sphere_culled(&c, r, VIEW_NEAR, &s));
+    c.z += 1;
+    EXPECT_FALSE(view_sphere_culled(&c, r, VIEW_NEAR, &s));
+    c.z = VIEW_NEAR - 5 * r;
+    EXPECT_FALSE(view_sphere_culled(&c, 0, VIEW_NEAR, &s)); // radius 0: never culled
+    EXPECT_FALSE(view_sphere_culled(&c, -ONE, VIEW_NEAR, &s));
+    // Beyond the right plane by more than the radius (measured along the plane normal).
+    c = vec3{fix16_mul(100 * ONE, s.slope_x) + fix16_mul(r, s.norm_x) + 2, 0, 100 * ONE};
+    EXPECT_TRUE(view_sphere_culled(&c, r, VIEW_NEAR, &s));
+    c.x -= 4 * ONE;
+    EXPECT_FALSE(view_sphere_culled(&c, r, VIEW_NEAR, &s));
+    c = vec3{0, -fix16_mul(100 * ONE, s.slope_y) - fix16_mul(r, s.norm_y) - 2, 100 * ONE};
+    EXPECT_TRUE(view_sphere_culled(&c, r, VIEW_NEAR, &s));
+}
+
+TEST(ViewTransform, ObjectAndCameraPoses) {
+    render_pose object = {{0, 0, 0}, IDENTITY};
+    render_pose camera = {{0, 0, 0}, IDENTITY};
+    // Positions are narrowed by 16 bits: 2^16 position units are one view unit.
+    object.pos = space_pos{int64_t(50) << 32, 0, int64_t(100) << 32};
+    vec3 p = {ONE, 2 * ONE, 3 * ONE}, out;
+    transform_to_view(&out, &p, &object, &camera);
+    EXPECT_EQ(out, (vec3{51 * ONE, 2 * ONE, 103 * ONE}));
+    // The camera turned to look along world +x: its forward column is x, its right is -z.
+    camera.orient = mat3{{0, 0, ONE, 0, ONE, 0, -ONE, 0, 0}};
+    transform_to_view(&out, &p, &object, &camera);
+    EXPECT_EQ(out, (vec3{-103 * ONE, 2 * ONE, 51 * ONE}));
+    // The composed transform gives the same.
+    mat3 m;
+    vec3 t, v;
+    view_transform_build(&m, &t, &object, &camera);
+    mat3_apply(&v, &m, &p);
+    vec3_add(&v, &v, &t);
+    EXPECT_EQ(v, out);
+    projected_vertex pv;
+    view_projection vp = game_projection();
+    transform_and_project(&pv, &p, &object, &camera, &vp);
+    EXPECT_EQ(pv.valid, 1);
+    EXPECT_EQ(pv.z, 51 * ONE);
+}
+
+TEST(Clip, NearPlane) {
+    const fix16 n = VIEW_NEAR;
+    vec3 out[4];
+    const vec3 all_in[3] = {{0, 0, 50 * ONE}, {ONE, 0, 50 * ONE}, {0, ONE, 50 * ONE}};
+    EXPECT_EQ(clip_triangle_near(all_in, n, out), 3);
+    const vec3 all_out[3] = {{0, 0, n}, {ONE, 0, 0}, {0, ONE, -ONE}};
+    EXPECT_EQ(clip_triangle_near(all_out, n, out), 0);
+    // One vertex behind: a quad whose new vertices sit exactly on the near plane.
+    const vec3 one_out[3] = {{0, 0, 0}, {10 * ONE, 0, 50 * ONE}, {0, 10 * ONE, 50 * ONE}};
+    ASSERT_EQ(clip_triangle_near(one_out, n, out), 4);
+    int on_plane = 0;
+    for (auto& v : out) on_plane += v.z == n;
+    EXPECT_EQ(on_plane, 2);
+    // Edge C->A first: the intersection on it comes first, then A... in walking order.
+    EXPECT_EQ(out[0].z, n);
+    EXPECT_EQ(out[0].x, 0);
+    EXPECT_EQ(out[0].y, 5 * ONE);
+    EXPECT_EQ(out[1].z, n);
+    EXPECT_EQ(out[1].x, 5 * ONE);
+    EXPECT_EQ(out[2], one_out[1]);
+    EXPECT_EQ(out[3], one_out[2]);
+    // Two behind: a smaller triangle.
+    const vec3 two_out[3] = {{0, 0, 0}, {10 * ONE, 0, 0}, {0, 10 * ONE, 50 * ONE}};
+    EXPECT_EQ(clip_triangle_near(two_out, n, out), 3);
+}
+
+TEST(Clip, VertexOnThePlaneIsKeptAndRepeated) {
+    // Plane x <= z (slope 1.0). Q1 lies on it; the edge from it to the outside Q2 emits it
+    // a second time (t = 0).
+    const vec3 in[3] = {{0, 0, 100 * ONE}, {100 * ONE, 0, 100 * ONE}, {200 * ONE, 50 * ONE, 100 * ONE}};
+    vec3 out[8];
+    ASSERT_EQ(clip_polygon_plane(in, 3, dist_right, ONE, out, 8), 4);
+    EXPECT_EQ(out[1], in[0]);
+    EXPECT_EQ(out[2], in[1]);
+    EXPECT_EQ(out[3], in[1]);
+    EXPECT_EQ(dist_right(&out[0], ONE), 0);
+    // A full output buffer drops vertices instead of writing past it.
+    EXPECT_EQ(clip_polygon_plane(in, 3, dist_right, ONE, out, 2), 2);
+}
+
+TEST(Clip, FrustumResultsStayInsideAndNeverExceedEight) {
+    view_projection vp = game_projection();
+    frustum_slopes s = game_slopes();
+    std::mt19937 rng(7);
+    int most = 0, clipped = 0;
+    for (int i = 0; i < 100000; i++) {
+        vec3 tri[3];
+        for (auto& v : tri) {
+            v.x = int32_t(rng() % (2000u << 16)) - (1000 << 16);
+            v.y = int32_t(rng() % (2000u << 16)) - (1000 << 16);
+            v.z = int32_t(rng() % (600u << 16)) - (100 << 16);
+        }
+        vec3 out[CLIP_MAX_VERTS];
+        int n = clip_triangle_frustum(tri, &vp, out);
+        ASSERT_TRUE(n == 0 || (n >= 3 && n <= CLIP_MAX_VERTS));
+        most = std::max(most, n);
+        clipped += n > 0;
+        for (int k = 0; k < n; k++) {
+            ASSERT_GE(out[k].z, vp.near);
+            // Inside every side plane, within the rounding of the intersections (t has
+            // 16 fraction bits over edges up to 2000 units long).
+            ASSERT_GE(dist_right(&out[k], s.slope_x), -4096);
+            ASSERT_GE(dist_left(&out[k], s.slope_x), -4096);
+            ASSERT_GE(dist_top(&out[k], s.slope_y), -4096);
+            ASSERT_GE(dist_bottom(&out[k], s.slope_y), -4096);
+        }
+    }
+    EXPECT_GE(most, 7);
+    EXPECT_GT(clipped, 10000);
+    // One vertex behind the camera, the near-clipped quad a diamond around the view axis
+    // whose four corners each poke out of a different side: all five planes cut, 8 left.
+    const vec3 diamond[3] = {{-20 * ONE - 26214, 16 * ONE + 21627, 5 * ONE + 6554},
+                             {1000 * ONE, 0, 1000 * ONE},
+                             {0, -1000 * ONE, 1000 * ONE}};
+    vec3 eight[CLIP_MAX_VERTS];
+    EXPECT_EQ(clip_triangle_frustum(diamond, &vp, eight), 8);
+    // A triangle wholly beyond one side gives nothing.
+    const vec3 right[3] = {{900 * ONE, 0, 100 * ONE}, {950 * ONE, 10 * ONE, 100 * ONE},
+                           {900 * ONE, 20 * ONE, 300 * ONE}};
+    vec3 out[CLIP_MAX_VERTS];
+    EXPECT_EQ(clip_triangle_frustum(right, &vp, out), 0);
+}
+
+TEST(Lod, SelectLod) {
+    const int64_t t[3] = {100, 900, INT64_MAX};
+    EXPECT_EQ(select_lod(1, t, 5000), 0);
+    EXPECT_EQ(select_lod(3, t, 0), 0);
+    EXPECT_EQ(select_lod(3, t, 99), 0);
+    EXPECT_EQ(select_lod(3, t, 100), 1); // equal passes on to the next level
+    EXPECT_EQ(select_lod(3, t, 899), 1);
+    EXPECT_EQ(select_lod(3, t, 900), 2);
+    EXPECT_EQ(select_lod(3, t, INT64_MAX), 2);
+    const int64_t negative[2] = {-5, 10};
+    EXPECT_EQ(select_lod(2, negative, -6), 0); // compared as signed 64-bit values
+    EXPECT_EQ(select_lod(2, negative, -5), 1);
+}
+
+TEST(FpuPath, Conversions) {
+    EXPECT_EQ(fpu_to_int(-1.9f), -1);
+    EXPECT_EQ(fpu_to_int(1.9f), 1);
+    EXPECT_EQ(fpu_to_int(3e9f), INT32_MAX);
+    EXPECT_EQ(fpu_to_int(-3e9f), INT32_MIN);
+    EXPECT_EQ(fpu_to_int(std::nanf("")), INT32_MIN);
+    // A case where rounding the product first loses everything: (1 + e)(1 - e) - 1 = -e^2.
+    const float e = 1.0f / 8388608.0f;
+    EXPECT_EQ(fpu_fma(1.0f + e, 1.0f - e, -1.0f), -e * e);
+    // Just above a float tie by less than a double's precision: must round up.
+    // (1 + 2^-12)^2 * 2^-12 ... checked against the C library below where it is usable.
+}
+
+#if VANTREL_LIBM_TRIG
+TEST(FpuPath, MultiplyAddMatchesTheCLibrary) {
+    std::mt19937 rng(3);
+    auto random_float = [&](int spread) {
+        uint32_t bits = (rng() & 0x807FFFFFu) | ((127u + (rng() % spread) - spread / 2) << 23);
+        float f;
+        std::memcpy(&f, &bits, sizeof f);
+        return f;
+    };
+    for (int i = 0; i < 2000000; i++) {
+        float a = random_float(60), b = random_float(60);
+        // c near -a*b makes the cancellation and tie cases frequent.
+        float c = (i & 1) ? random_float(120) : -(a * b) * (1.0f + random_float(8) * 1e-7f);
+        float want = std::fmaf(a, b, c), got = fpu_fma(a, b, c);
+        ASSERT_EQ(std::memcmp(&want, &got, sizeof got), 0) << a << " " << b << " " << c;
+    }
+}
+#endif
+
+TEST(FpuPath, AgreesWithTheIntegerPathWithinAPixel) {
+    view_projection vp = game_projection();
+    frustum_slopes s = game_slopes();
+    std::mt19937 rng(11);
+    constexpr int N = 2000;
+    static vec3 verts[N], view_i[N], view_f[N];
+    static uint8_t used[N], code_i[N], code_f[N];
+    static projected_vertex proj_i[N], proj_f[N];
+    int compared = 0;
+    for (int round = 0; round < 50; round++) {
+        // A rotation from the fixed-point trig, a translation in front of the camera.
+        vec3 fwd = {int32_t(rng() % 131072) - 65536, int32_t(rng() % 131072) - 65536,
+                    int32_t(rng() % 131072) - 65536};
+        vec3 up = {fix2_30_mul(trig_sin(rng()), ONE), ONE, 0};
+        mat3 m;
+        mat3_look_at(&m, &fwd, &up);
+        vec3 t = {int32_t(rng() % (200u << 16)) - (100 << 16),
+                  int32_t(rng() % (200u << 16)) - (100 << 16), int32_t(rng() % (800u << 16))};
+        for (int i = 0; i < N; i++) {
+            verts[i] = vec3{int32_t(rng() % (400u << 16)) - (200 << 16),
+                            int32_t(rng() % (400u << 16)) - (200 << 16),
+                            int32_t(rng() % (400u << 16)) - (200 << 16)};
+            used[i] = (rng() & 3) != 0;
+        }
+        transform_vertices(&m, &t, &vp, &s, verts, used, N, view_i, code_i, proj_i);
+        fpu_view fv;
+        fpu_view_setup(&fv, &m, &t, &vp);
+        fpu_transform_vertices(&fv, verts, used, N, view_f, code_f, proj_f);
+        for (int i = 0; i < N; i++) {
+            if (!used[i]) continue;
+            // Positions within a few units of 2^-16 (the integer path truncates each product).
+            ASSERT_LE(std::abs(view_i[i].x - view_f[i].x), 64);
+            ASSERT_LE(std::abs(view_i[i].z - view_f[i].z), 64);
+            if (code_i[i] & OUT_NEAR || code_f[i] & OUT_NEAR) continue;
+            if (view_i[i].z < 2 * ONE) continue; // a pixel there is thousands of units
+            ASSERT_LE(std::abs(proj_i[i].screen_x - proj_f[i].screen_x), 1) << i;
+            ASSERT_LE(std::abs(proj_i[i].screen_y - proj_f[i].screen_y), 1) << i;
+            ASSERT_EQ(proj_f[i].valid, 1);
+            ASSERT_EQ(proj_f[i].z, view_f[i].z);
+            compared++;
+        }
+    }
+    EXPECT_GT(compared, 20000);
+}
+
+} // namespace
+} // namespace vantrel
