@@ -78,8 +78,7 @@ int read_level(save_reader* r, model_lod* lod) {
         f.material = save_read_u8(r);
         f.flags = save_read_u8(r);
         if (f.flags & 1) {
-            if (static_cast<uint64_t>(r->pos) + FACE_EXTRA_BYTES > r->size)
-                return MODEL_TRUNCATED;
+            if (static_cast<uint64_t>(r->pos) + FACE_EXTRA_BYTES > r->size) return MODEL_TRUNCATED;
             for (uint32_t& w : f.extra) w = save_read_u32(r);
         } else {
             for (uint32_t& w : f.extra) w = 0;
@@ -272,8 +271,8 @@ int door_box_build(drawable* d) {
     // Vertex i: bit 0 picks x (0 or 2.0), bit 1 picks y (-13.5 or 13.5), bit 2 picks z
     // (0 or 25.5).
     for (int i = 0; i < 8; i++)
-        vertices[i] = vec3{(i & 1) ? 2 * FIX16_ONE : 0, (i & 2) ? 884736 : -884736,
-                           (i & 4) ? 1671168 : 0};
+        vertices[i] =
+            vec3{(i & 1) ? 2 * FIX16_ONE : 0, (i & 2) ? 884736 : -884736, (i & 4) ? 1671168 : 0};
     static const uint16_t QUADS[6][4] = {{1, 3, 7, 5}, {0, 4, 6, 2}, {2, 6, 7, 3},
                                          {0, 1, 5, 4}, {4, 5, 7, 6}, {0, 2, 3, 1}};
     for (int q = 0; q < 6; q++) {
@@ -294,8 +293,8 @@ int door_box_build(drawable* d) {
 
 namespace {
 
-int load_pair(drawable* a, const char* path_a, const fix16* dist_a, drawable* b,
-              const char* path_b, const fix16* dist_b) {
+int load_pair(drawable* a, const char* path_a, const fix16* dist_a, drawable* b, const char* path_b,
+              const fix16* dist_b) {
     int ok_a = load_drawable_detail(a, path_a, g_model_detail, dist_a);
     int ok_b = load_drawable_detail(b, path_b, g_model_detail, dist_b);
     return ok_a && ok_b;
@@ -323,8 +322,8 @@ int load_detail_models(int level) {
     if (g_have_dock && !g_have_door_box) g_have_door_box = door_box_build(&g_door_box);
     print_line("dock demo models: %s\n",
                g_have_dock ? "loaded" : "missing (stanice_dock*.model, transport*.model)");
-    g_have_planet = load_pair(&g_planet, "PROGDIR:zeme", PLANET_LOD_DIST, &g_moon,
-                              "PROGDIR:mesic", MOON_LOD_DIST);
+    g_have_planet = load_pair(&g_planet, "PROGDIR:zeme", PLANET_LOD_DIST, &g_moon, "PROGDIR:mesic",
+                              MOON_LOD_DIST);
     print_line("test planet + moon: %s\n",
                g_have_planet ? "loaded" : "missing (zeme*.model, mesic*.model)");
     return 1;
@@ -409,8 +408,8 @@ drawable* scene_drawable(const char* name) {
 }
 
 void game_models_free() {
-    for (drawable* d : {&g_hull, &g_dock, &g_transport, &g_station, &g_planet, &g_moon,
-                        &g_door_box})
+    for (drawable* d :
+         {&g_hull, &g_dock, &g_transport, &g_station, &g_planet, &g_moon, &g_door_box})
         drawable_free(d);
     for (scene_slot& s : g_scene_slots) {
         drawable_free(&s.d);

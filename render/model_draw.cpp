@@ -26,8 +26,8 @@ uint32_t timing_now() {
 }
 
 // The face's colour for the modes that do not advance per face.
-uint8_t face_colour(int mode, const model_face& f, const vec3& n, const vec3& light,
-                    uint8_t base, int ramp_length) {
+uint8_t face_colour(int mode, const model_face& f, const vec3& n, const vec3& light, uint8_t base,
+                    int ramp_length) {
     switch (mode) {
     case SHADE_LIT_RAMP: {
         fix16 d = vec3_dot(&n, &light);
@@ -140,9 +140,9 @@ fix16 camera_distance(const space_pos* a, const space_pos* b) {
 
 void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const model_lod* lod,
                 const vec3* normals, fix16 radius, const render_pose* object,
-                const render_pose* camera, const view_projection* vp,
-                const frustum_slopes* slopes, int mode, const vec3* light, uint8_t base_colour,
-                int ramp_length, depth_span* spans) {
+                const render_pose* camera, const view_projection* vp, const frustum_slopes* slopes,
+                int mode, const vec3* light, uint8_t base_colour, int ramp_length,
+                depth_span* spans) {
     if (!lod || !normals || lod->vertex_count > DRAW_MAX_VERTICES ||
         lod->face_count > DRAW_MAX_FACES)
         return;
@@ -181,11 +181,11 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     if (g_vertex_fpu) {
         fpu_view fv;
         fpu_view_setup(&fv, &m, &t, vp);
-        fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view,
-                               g_outcode, g_projected);
+        fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view, g_outcode,
+                               g_projected);
     } else {
-        transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used, static_cast<int>(nv),
-                           g_view, g_outcode, g_projected);
+        transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used, static_cast<int>(nv), g_view,
+                           g_outcode, g_projected);
     }
     if (timed) {
         uint32_t t2 = timing_now();
@@ -214,9 +214,8 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
             const projected_vertex& a = g_projected[face.a];
             const projected_vertex& b = g_projected[face.b];
             const projected_vertex& c = g_projected[face.c];
-            screen_triangle tri = {{{a.screen_x, a.screen_y},
-                                    {b.screen_x, b.screen_y},
-                                    {c.screen_x, c.screen_y}}};
+            screen_triangle tri = {
+                {{a.screen_x, a.screen_y}, {b.screen_x, b.screen_y}, {c.screen_x, c.screen_y}}};
             int32_t d[3] = {depth_frame_vertex(&g_depth_frame, a.scale),
                             depth_frame_vertex(&g_depth_frame, b.scale),
                             depth_frame_vertex(&g_depth_frame, c.scale)};

@@ -39,9 +39,9 @@ extern int g_vertex_fpu;
 
 void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const model_lod* lod,
                 const vec3* normals, fix16 radius, const render_pose* object,
-                const render_pose* camera, const view_projection* vp,
-                const frustum_slopes* slopes, int mode, const vec3* light, uint8_t base_colour,
-                int ramp_length, depth_span* spans);
+                const render_pose* camera, const view_projection* vp, const frustum_slopes* slopes,
+                int mode, const vec3* light, uint8_t base_colour, int ramp_length,
+                depth_span* spans);
 
 int material_level(int material, fix16 light_dot);
 fix16 turn_sin(uint32_t angle);

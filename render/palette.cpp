@@ -19,8 +19,8 @@ const std::array<int, 7> LIVERY_BASE = {16, 40, 64, 200, 224, 152, 176};
 namespace {
 
 // The cockpit panel's colours, entries 6-15.
-const rgb8 PANEL_RGB[10] = {{24, 26, 32},  {70, 74, 88},   {175, 180, 195}, {70, 200, 95},
-                            {225, 195, 60}, {230, 65, 50},  {44, 47, 56},    {60, 52, 40},
+const rgb8 PANEL_RGB[10] = {{24, 26, 32},   {70, 74, 88},  {175, 180, 195}, {70, 200, 95},
+                            {225, 195, 60}, {230, 65, 50}, {44, 47, 56},    {60, 52, 40},
                             {255, 190, 60}, {80, 170, 255}};
 // Fire, sparks and engine glow, entries 248-254.
 const rgb8 FX_RGB[7] = {{255, 235, 160}, {255, 140, 55}, {200, 65, 30}, {95, 30, 20},
@@ -28,7 +28,7 @@ const rgb8 FX_RGB[7] = {{255, 235, 160}, {255, 140, 55}, {200, 65, 30}, {95, 30,
 // Entries 2-5: the HUD's greens, yellow and red.
 const rgb8 HUD_RGB[4] = {{90, 255, 140}, {55, 150, 90}, {255, 210, 80}, {255, 90, 70}};
 // The six 8-shade ramps at 152 + 8i: blue, green, white, brown, sky and grey.
-const rgb8 RAMP_RGB[6] = {{25, 70, 170},  {50, 135, 60}, {235, 238, 245},
+const rgb8 RAMP_RGB[6] = {{25, 70, 170},  {50, 135, 60},  {235, 238, 245},
                           {150, 120, 75}, {60, 130, 200}, {95, 95, 100}};
 // Shade j of an 8-shade ramp is the colour times RAMP_PERCENT[j] / 100.
 const int RAMP_PERCENT[8] = {9, 26, 38, 50, 63, 75, 87, 100};
@@ -62,7 +62,8 @@ void build_game_palette() {
     for (int k = 0; k < 40; k++)
         set_entry(p, 90 + k, rgb8{uint8_t(30 + 3 * k), uint8_t(30 + 3 * k), uint8_t(50 + 3 * k)});
     for (int i = 0; i < 6; i++)
-        for (int j = 0; j < 8; j++) set_entry(p, 152 + 8 * i + j, shade(RAMP_RGB[i], RAMP_PERCENT[j]));
+        for (int j = 0; j < 8; j++)
+            set_entry(p, 152 + 8 * i + j, shade(RAMP_RGB[i], RAMP_PERCENT[j]));
     for (int b = 0; b < 5; b++)
         livery_block(p, BLOCK_BASE[b], LIVERY_MAIN[b], LIVERY_ACCENT[b], LIVERY_LIGHTS[b]);
     for (int i = 0; i < 7; i++) set_entry(p, 248 + i, FX_RGB[i]);

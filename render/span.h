@@ -35,8 +35,8 @@ struct depth_span {
 constexpr int SPAN_CAPACITY = 1024;
 
 struct depth_frame {
-    uint32_t base;  // added to every depth value of the current frame
-    int32_t scale;  // turns a vertex's projection scale into a depth value
+    uint32_t base; // added to every depth value of the current frame
+    int32_t scale; // turns a vertex's projection scale into a depth value
 };
 
 // The offset between frames: one frame's depth values lie in [base, base + 0xFFFFF].
@@ -69,8 +69,7 @@ int raster_screen_triangle(uint8_t* frame, int32_t* depth, int width, int height
                            depth_span* spans);
 int raster_triangle_w(uint8_t* frame, int32_t* depth, int width, int height,
                       const screen_triangle* tri, const int32_t depths[3], uint8_t colour);
-int emit_triangle_spans(const screen_triangle* tri, uint8_t colour, flat_span* spans,
-                        int capacity);
+int emit_triangle_spans(const screen_triangle* tri, uint8_t colour, flat_span* spans, int capacity);
 int emit_triangle_spans_z(const screen_triangle* tri, const int32_t depths[3], uint8_t colour,
                           depth_span* spans, int capacity);
 void raster_flat_spans(uint8_t* frame, int width, int height, const flat_span* spans, int count);

@@ -69,10 +69,10 @@ void transform_and_project(projected_vertex* out, const vec3* point, const rende
 }
 
 void make_frustum_slopes(frustum_slopes* out, const view_projection* vp) {
-    out->slope_x = fix16_div(static_cast<fix16>(static_cast<uint32_t>(vp->centre_x) << 16),
-                             vp->focal);
-    out->slope_y = fix16_div(static_cast<fix16>(static_cast<uint32_t>(vp->centre_y) << 16),
-                             vp->focal);
+    out->slope_x =
+        fix16_div(static_cast<fix16>(static_cast<uint32_t>(vp->centre_x) << 16), vp->focal);
+    out->slope_y =
+        fix16_div(static_cast<fix16>(static_cast<uint32_t>(vp->centre_y) << 16), vp->focal);
     out->norm_x = fix16_sqrt(wrap_add32(fix16_mul(out->slope_x, out->slope_x), FIX16_ONE));
     out->norm_y = fix16_sqrt(wrap_add32(fix16_mul(out->slope_y, out->slope_y), FIX16_ONE));
 }

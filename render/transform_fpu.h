@@ -12,12 +12,12 @@
 namespace vantrel {
 
 struct fpu_view {
-    float m[9];     // the model-to-view matrix, fix16 elements / 65536
-    float t[3];     // translation in raw fix16 units
-    float slope_x;  // centre x * 65536 / focal
+    float m[9];    // the model-to-view matrix, fix16 elements / 65536
+    float t[3];    // translation in raw fix16 units
+    float slope_x; // centre x * 65536 / focal
     float slope_y;
-    float near;     // raw fix16 units
-    float focal;    // raw fix16 units
+    float near;  // raw fix16 units
+    float focal; // raw fix16 units
     int16_t centre_x, centre_y;
 };
 

@@ -59,8 +59,8 @@ int draw(target& t, const screen_triangle& tri, const int32_t z[3], uint8_t colo
 }
 
 screen_triangle tri3(int x0, int y0, int x1, int y1, int x2, int y2) {
-    return screen_triangle{{{int16_t(x0), int16_t(y0)}, {int16_t(x1), int16_t(y1)},
-                            {int16_t(x2), int16_t(y2)}}};
+    return screen_triangle{
+        {{int16_t(x0), int16_t(y0)}, {int16_t(x1), int16_t(y1)}, {int16_t(x2), int16_t(y2)}}};
 }
 
 TEST(Span, FusedAndSpanPathsAgreeOnRandomTriangles) {
@@ -69,7 +69,7 @@ TEST(Span, FusedAndSpanPathsAgreeOnRandomTriangles) {
     // Mixed scales: small on-screen, screen-sized, far off-screen and depth ranges both
     // inside and outside the triangle-wide step's limits.
     // Ranges weighted toward small triangles; one in twenty reaches far off the screen.
-    const int ranges[20] = {20,  20,  20,  20,  20,  40,  40,  40,  40,   40,
+    const int ranges[20] = {20,  20,  20,  20,  20,  40,  40,  40,   40,   40,
                             100, 100, 200, 200, 400, 400, 700, 1200, 1200, 32000};
     const int32_t depth_ranges[3] = {0xFFFFF, 0x3FFFFF, 0x7FFFFFFF};
     int drawn = 0;
@@ -115,12 +115,12 @@ TEST(Span, NoWriteOutsideTheFrameForFarOffScreenTriangles) {
     target t;
     const int32_t z[3] = {0x1000, 0x2000, 0x3000};
     const screen_triangle far[] = {
-        tri3(-30000, -30000, -20000, -30000, -25000, -100),  // above and left
-        tri3(400, 10, 32000, 20, 500, 250),                  // right of the frame
-        tri3(10, 300, 300, 260, 32767, 32767),               // below
-        tri3(-32768, -32768, 32767, -32768, -32768, 32767),  // covers and overhangs all
-        tri3(-32768, 100, 32767, 101, 0, 102),               // wide and thin
-        tri3(319, -5, 330, 300, 318, 300),                   // a sliver on the right edge
+        tri3(-30000, -30000, -20000, -30000, -25000, -100), // above and left
+        tri3(400, 10, 32000, 20, 500, 250),                 // right of the frame
+        tri3(10, 300, 300, 260, 32767, 32767),              // below
+        tri3(-32768, -32768, 32767, -32768, -32768, 32767), // covers and overhangs all
+        tri3(-32768, 100, 32767, 101, 0, 102),              // wide and thin
+        tri3(319, -5, 330, 300, 318, 300),                  // a sliver on the right edge
     };
     for (const auto& tri : far)
         for (int path = 0; path < 3; path++) draw(t, tri, z, 7, path == 0, path == 2);

@@ -163,7 +163,8 @@ TEST(Clip, NearPlane) {
 TEST(Clip, VertexOnThePlaneIsKeptAndRepeated) {
     // Plane x <= z (slope 1.0). Q1 lies on it; the edge from it to the outside Q2 emits it
     // a second time (t = 0).
-    const vec3 in[3] = {{0, 0, 100 * ONE}, {100 * ONE, 0, 100 * ONE}, {200 * ONE, 50 * ONE, 100 * ONE}};
+    const vec3 in[3] = {
+        {0, 0, 100 * ONE}, {100 * ONE, 0, 100 * ONE}, {200 * ONE, 50 * ONE, 100 * ONE}};
     vec3 out[8];
     ASSERT_EQ(clip_polygon_plane(in, 3, dist_right, ONE, out, 8), 4);
     EXPECT_EQ(out[1], in[0]);
@@ -211,7 +212,8 @@ TEST(Clip, FrustumResultsStayInsideAndNeverExceedEight) {
     vec3 eight[CLIP_MAX_VERTS];
     EXPECT_EQ(clip_triangle_frustum(diamond, &vp, eight), 8);
     // A triangle wholly beyond one side gives nothing.
-    const vec3 right[3] = {{900 * ONE, 0, 100 * ONE}, {950 * ONE, 10 * ONE, 100 * ONE},
+    const vec3 right[3] = {{900 * ONE, 0, 100 * ONE},
+                           {950 * ONE, 10 * ONE, 100 * ONE},
                            {900 * ONE, 20 * ONE, 300 * ONE}};
     vec3 out[CLIP_MAX_VERTS];
     EXPECT_EQ(clip_triangle_frustum(right, &vp, out), 0);

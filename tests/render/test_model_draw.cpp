@@ -1,0 +1,246 @@
+// Model drawing: shading-mode colours of a known model, counters, culling and clipping,
+// the palette and the lighting helpers, and golden frames of the door box.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <vector>
+
+#include "render/model_draw.h"
+#include "render/palette.h"
+
+namespace vantrel {
+namespace {
+
+constexpr fix16 ONE = FIX16_ONE;
+constexpr int W = 320, H = 256;
+
+// CRC-32 (IEEE, reflected, polynomial 0xEDB88320), bit by bit: the same on every machine.
+uint32_t crc32_of(const uint8_t* p, size_t n) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; i++) {
+        c ^= p[i];
+        for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
+    }
+    return ~c;
+}
+
+space_pos at(fix16 x, fix16 y, fix16 z) {
+    // View units are position units >> 16.
+    return space_pos{int64_t(x) << 16, int64_t(y) << 16, int64_t(z) << 16};
+}
+
+struct scene {
+    std::vector<uint8_t> frame = std::vector<uint8_t>(W * H, 0);
+    std::vector<int32_t> depth = std::vector<int32_t>(W * H, 0);
+    depth_span spans[SPAN_CAPACITY];
+    view_projection vp = view_projection_make(W, H, VIEW_FOCAL, VIEW_NEAR);
+    frustum_slopes slopes;
+    drawable box = {};
+    render_pose object = {{0, 0, 0}, IDENTITY};
+    render_pose camera = {};
+    scene() {
+        make_frustum_slopes(&slopes, &vp);
+        EXPECT_EQ(door_box_build(&box), 1);
+        depth_frame_init(&g_depth_frame, vp.near, vp.focal);
+        depth_frame_begin(&g_depth_frame, depth.data(), W * H);
+        look_from(at(100 * ONE, 0, 12 * ONE + ONE * 3 / 4), vec3{-ONE, 0, 0});
+        g_render_stats = render_stats{};
+    }
+    ~scene() { drawable_free(&box); }
+    void look_from(space_pos pos, vec3 forward) {
+        vec3 up = {0, ONE, 0};
+        camera.pos = pos;
+        mat3_look_at(&camera.orient, &forward, &up);
+    }
+    void draw(int mode, vec3 light = {0, 0, 0}, uint8_t base = 16, int ramp = 8) {
+        draw_model(frame.data(), depth.data(), W, H, &box.mdl.levels[0], box.normals[0],
+                   box.radius[0], &object, &camera, &vp, &slopes, mode, &light, base, ramp, spans);
+    }
+    void clear() {
+        std::fill(frame.begin(), frame.end(), 0);
+        depth_frame_begin(&g_depth_frame, depth.data(), W * H);
+    }
+    std::set<int> colours() const { return std::set<int>(frame.begin(), frame.end()); }
+    uint8_t centre() const { return frame[(H / 2) * W + W / 2 + 3]; }
+};
+
+TEST(DrawModel, ShadingModesOfTheDoorBoxFacingTheCamera) {
+    scene s;
+    // Head-on at the x = 2 face (material 1, the first quad): the other sides are seen
+    // edge-on or from behind, so only that quad's two triangles are drawn.
+    s.draw(SHADE_FLAT);
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 16}));
+    EXPECT_EQ(g_render_stats.tris_drawn, 2u);
+    EXPECT_EQ(g_render_stats.tris_clipped, 0u);
+    s.clear();
+    s.draw(SHADE_TRIANGLES); // faces 0 and 1 of the file: base + 0 and base + 7
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 16, 23}));
+    s.clear();
+    s.draw(SHADE_MATERIAL); // material 1 at shade 2
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 16 + 4 + 2}));
+    s.clear();
+    s.draw(SHADE_MATERIAL_LIT, vec3{0, 0, 0}); // lit from the camera: full brightness
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 16 + 4 + 3}));
+    s.clear();
+    s.draw(SHADE_MATERIAL_LIT, vec3{0, 0, 1000 * ONE}); // lit from behind: shade 2, not 0
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 16 + 4 + 2}));
+    s.clear();
+    // Lit from the camera, slightly off the face's axis: dot 0.992 gives shade 6 of 0..7.
+    s.draw(SHADE_LIT_RAMP, vec3{0, 0, 0}, 152, 8);
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 152 + 6}));
+    s.clear();
+    // Lit exactly along the face normal (world +x, the view's -z) from the object's origin.
+    mat3 m;
+    vec3 t;
+    view_transform_build(&m, &t, &s.object, &s.camera);
+    s.draw(SHADE_LIT_RAMP, vec3{t.x, t.y, t.z - ONE}, 152, 8);
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 152 + 7}));
+    s.clear();
+    s.draw(SHADE_LIT_RAMP, vec3{0, 0, 0}, 152, 1); // a one-shade ramp is the base
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 152}));
+    s.clear();
+    s.draw(77); // unknown modes colour like mode 0
+    EXPECT_EQ(s.colours(), (std::set<int>{0, 16}));
+}
+
+TEST(DrawModel, CullsWholeObjectsAndCountsClippedFaces) {
+    scene s;
+    s.look_from(at(100 * ONE, 0, 12 * ONE), vec3{ONE, 0, 0}); // looking away
+    s.draw(SHADE_FLAT);
+    EXPECT_EQ(g_render_stats.objs_culled, 1u);
+    EXPECT_EQ(g_render_stats.tris_drawn, 0u);
+    EXPECT_EQ(s.colours(), (std::set<int>{0}));
+    s.look_from(at(0, 0, 2000 * ONE), vec3{0, 0, ONE}); // far past, looking on
+    s.draw(SHADE_FLAT);
+    EXPECT_EQ(g_render_stats.objs_culled, 2u);
+
+    // Close in front of the x = 2 face, slightly to the side: the quad crosses the near
+    // plane and the frustum sides, is clipped, and still fills its part of the screen.
+    scene c;
+    c.look_from(at(30 * ONE, 5 * ONE, 12 * ONE), vec3{-ONE, 0, ONE / 8});
+    c.draw(SHADE_FLAT);
+    EXPECT_EQ(g_render_stats.objs_culled, 0u);
+    EXPECT_GE(g_render_stats.tris_clipped, 1u);
+    EXPECT_GE(g_render_stats.tris_drawn, g_render_stats.tris_clipped);
+    size_t lit = 0;
+    for (uint8_t p : c.frame) lit += p != 0;
+    EXPECT_GT(lit, size_t(W * H / 4));
+}
+
+TEST(DrawModel, BothRasterPathsAndBothVertexPathsDrawTheBox) {
+    // Golden frames: an oblique view in every shading mode, hashed. The span path must
+    // give the same bytes as the fused one; the float vertex path may move edges by a pixel.
+    const uint32_t golden[5] = {0xC3C4EF7Eu, 0x6054263Bu, 0x3F56349Bu, 0x1396D46Au, 0x21C9938Au};
+    int saved_fused = g_raster_fused, saved_fpu = g_vertex_fpu;
+    for (int mode = 0; mode < 5; mode++) {
+        uint32_t crc[2];
+        std::vector<uint8_t> frames[2];
+        for (int fused = 0; fused < 2; fused++) {
+            scene s;
+            g_raster_fused = fused;
+            s.look_from(at(60 * ONE, 30 * ONE, 70 * ONE), vec3{-60 * ONE, -30 * ONE, -58 * ONE});
+            s.draw(mode, vec3{-200 * ONE, 300 * ONE, 0}, 16, 8);
+            crc[fused] = crc32_of(s.frame.data(), s.frame.size());
+            frames[fused] = s.frame;
+        }
+        EXPECT_EQ(crc[0], crc[1]) << "mode " << mode;
+        EXPECT_EQ(crc[1], golden[mode]) << "mode " << mode << std::hex << " crc 0x" << crc[1];
+
+        scene f;
+        g_vertex_fpu = 1;
+        f.look_from(at(60 * ONE, 30 * ONE, 70 * ONE), vec3{-60 * ONE, -30 * ONE, -58 * ONE});
+        f.draw(mode, vec3{-200 * ONE, 300 * ONE, 0}, 16, 8);
+        g_vertex_fpu = saved_fpu;
+        size_t differ = 0, lit = 0;
+        for (size_t i = 0; i < f.frame.size(); i++) {
+            differ += f.frame[i] != frames[1][i];
+            lit += frames[1][i] != 0;
+        }
+        EXPECT_GT(lit, 1000u);
+        EXPECT_LT(differ, lit / 10) << "mode " << mode;
+    }
+    g_raster_fused = saved_fused;
+}
+
+TEST(Lighting, MaterialLevelsAndTurnSine) {
+    EXPECT_EQ(material_level(2, -ONE), 3);
+    EXPECT_EQ(material_level(2, 0), 3);
+    EXPECT_EQ(material_level(0, -1), 2);
+    EXPECT_EQ(material_level(0, 0), 0);
+    EXPECT_EQ(material_level(4, ONE / 2), 2);
+    EXPECT_EQ(material_level(1, ONE), 3);
+    EXPECT_EQ(material_level(1, 2 * ONE), 3);
+    EXPECT_EQ(turn_sin(0), 0);
+    EXPECT_EQ(turn_sin(0x4000), ONE);
+    EXPECT_EQ(turn_sin(0x2000), 46387); // sin 45 degrees is 46341
+    EXPECT_EQ(turn_sin(0x8000), 0);
+    EXPECT_EQ(turn_sin(0xC000), -ONE);
+    EXPECT_EQ(turn_sin(0xA000), -46387);
+    fix16 previous = turn_sin(0);
+    for (uint32_t a = 1; a <= 0x4000; a++) {
+        fix16 v = turn_sin(a);
+        ASSERT_GE(v, previous); // rising through the first quarter
+        previous = v;
+    }
+}
+
+TEST(Lighting, SunStarAndDistances) {
+    vec3 sun;
+    sun_direction(&sun);
+    EXPECT_NEAR(vec3_length(&sun), ONE, 2);
+    EXPECT_GT(sun.x, 0);
+    EXPECT_LT(sun.z, 0);
+    vec3 l;
+    space_pos origin = {0, 0, 0};
+    light_from_star(&l, &origin);
+    EXPECT_NEAR(l.x, sun.x, 4);
+    EXPECT_NEAR(l.y, sun.y, 4);
+    EXPECT_NEAR(l.z, sun.z, 4);
+    space_pos a = at(3 * ONE, 4 * ONE, 0), b = at(0, 0, 0);
+    EXPECT_EQ(camera_distance(&a, &b), 5 * ONE);
+    space_pos star = at(0, 100 * ONE, 0);
+    light_set_star(&star);
+    light_from_star(&l, &origin);
+    EXPECT_EQ(l, (vec3{0, ONE, 0}));
+}
+
+TEST(Palette, GamePaletteLayout) {
+    build_game_palette();
+    auto rgb = [](int i) {
+        return std::vector<int>{g_game_palette[3 * i], g_game_palette[3 * i + 1],
+                                g_game_palette[3 * i + 2]};
+    };
+    using v = std::vector<int>;
+    EXPECT_EQ(rgb(0), (v{0, 0, 0}));
+    EXPECT_EQ(rgb(1), (v{0, 0, 0}));
+    EXPECT_EQ(rgb(2), (v{90, 255, 140}));
+    EXPECT_EQ(rgb(5), (v{255, 90, 70}));
+    EXPECT_EQ(rgb(6), (v{24, 26, 32}));
+    EXPECT_EQ(rgb(15), (v{80, 170, 255}));
+    EXPECT_EQ(rgb(16), (v{66, 67, 69}));      // block 0 main at 35 %
+    EXPECT_EQ(rgb(19), (v{190, 192, 198}));   // ... at 100 %
+    EXPECT_EQ(rgb(23), (v{200, 40, 35}));     // accent at 100 %
+    EXPECT_EQ(rgb(16 + 12), (v{17, 18, 21})); // dark metal (50, 53, 62) at 35 %
+    EXPECT_EQ(rgb(16 + 23), (v{0, 0, 0}));    // black material
+    EXPECT_EQ(rgb(88), (v{0, 0, 0}));
+    EXPECT_EQ(rgb(90), (v{30, 30, 50}));
+    EXPECT_EQ(rgb(129), (v{147, 147, 167}));
+    EXPECT_EQ(rgb(140), (v{0, 0, 0}));
+    EXPECT_EQ(rgb(152), (v{2, 6, 15}));
+    EXPECT_EQ(rgb(159), (v{25, 70, 170}));
+    EXPECT_EQ(rgb(176 + 3), (v{75, 60, 37}));
+    EXPECT_EQ(rgb(224 + 11), (v{255, 180, 60}));
+    EXPECT_EQ(rgb(248), (v{255, 235, 160}));
+    EXPECT_EQ(rgb(254), (v{150, 90, 30}));
+    EXPECT_EQ(rgb(255), (v{255, 255, 255}));
+    // Repainting block 0 touches only its 24 entries.
+    uint8_t before[768];
+    std::copy(g_game_palette, g_game_palette + 768, before);
+    livery_block(g_game_palette, 16, rgb8{100, 100, 100}, rgb8{0, 0, 0}, rgb8{0, 0, 0});
+    EXPECT_EQ(rgb(19), (v{100, 100, 100}));
+    EXPECT_TRUE(std::equal(before, before + 48, g_game_palette));
+    EXPECT_TRUE(std::equal(before + 120, before + 768, g_game_palette + 120));
+}
+
+} // namespace
+} // namespace vantrel
