@@ -123,8 +123,12 @@ bool triangle_walk(const screen_triangle* tri, const int32_t* depths, int32_t y_
 }
 
 // The depth-tested fill of one clipped run. Written without branches so the compiler can
-// vectorise it: a pixel that fails the test gets its own old values back.
-inline void fill_depth_run(uint8_t* __restrict fb, int32_t* __restrict zb, int32_t n, int32_t z,
+// vectorise it: a pixel that fails the test gets its own old values back. The build's -O2
+// keeps loop vectorisation to trivial loops, so this one asks for the full pass.
+#if defined(__GNUC__) && !defined(__clang__)
+__attribute__((optimize("tree-vectorize", "vect-cost-model=dynamic")))
+#endif
+void fill_depth_run(uint8_t* __restrict fb, int32_t* __restrict zb, int32_t n, int32_t z,
                            int32_t step, uint8_t colour) {
     uint32_t z0 = static_cast<uint32_t>(z);
     uint32_t dz = static_cast<uint32_t>(step);

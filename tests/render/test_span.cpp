@@ -149,14 +149,21 @@ TEST(Span, SharedEdgesAreCoveredExactlyOnce) {
         int n2 = emit_triangle_spans(&b, 2, s2, SPAN_CAPACITY);
         ASSERT_GE(n1, 0);
         ASSERT_GE(n2, 0);
-        for (int u = 0; u < n1; u++) {
-            for (int v = 0; v < n2; v++) {
+        // Both lists run down the rows in order: walk them together.
+        for (int u = 0, v = 0; u < n1 && v < n2;) {
+            if (s1[u].y < s2[v].y) {
+                u++;
+            } else if (s2[v].y < s1[u].y) {
+                v++;
+            } else {
                 // The bottom vertex's row is sampled where both short edges have ended
-                // beside the diagonal; only rows above it are shared-edge rows.
-                if (s1[u].y != s2[v].y || s1[u].y >= q[2].y) continue;
-                // a lies to the right of the diagonal q0-q2, b to its left: they meet.
-                ASSERT_EQ(s2[v].right, s1[u].left) << "quad " << i << " row " << s1[u].y;
-                checked++;
+                // beside the diagonal; only rows above it are shared-edge rows. Above it,
+                // a lies right of the diagonal q0-q2 and b left of it: they must meet.
+                if (s1[u].y < q[2].y) {
+                    ASSERT_EQ(s2[v].right, s1[u].left) << "quad " << i << " row " << s1[u].y;
+                    checked++;
+                }
+                u++, v++;
             }
         }
     }
