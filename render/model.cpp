@@ -259,11 +259,11 @@ int load_drawable_detail(drawable* d, const char* base_path, int level, const fi
 
 int door_box_build(drawable* d) {
     drawable_free(d);
-    model_lod* lod = new (std::nothrow) model_lod{};
+    model_lod* lod = new (std::nothrow) model_lod[1]; // freed with the other levels' delete[]
     vec3* vertices = new (std::nothrow) vec3[8];
     model_face* faces = new (std::nothrow) model_face[12];
     if (!lod || !vertices || !faces) {
-        delete lod;
+        delete[] lod;
         delete[] vertices;
         delete[] faces;
         return 0;
@@ -281,7 +281,7 @@ int door_box_build(drawable* d) {
         faces[2 * q] = model_face{k[0], k[1], k[2], material, 0, {}};
         faces[2 * q + 1] = model_face{k[0], k[2], k[3], material, 0, {}};
     }
-    *lod = model_lod{8, 12, vertices, faces};
+    lod[0] = model_lod{8, 12, vertices, faces};
     d->mdl.level_count = 1;
     d->mdl.levels = lod;
     if (!drawable_init(d, LOD_FAR)) {
