@@ -5,6 +5,7 @@
 
 #include "shell/catalog_amiga.h"
 #include "shell/graphics.h"
+#include "shell/render_services.h"
 #include "shell/services.h"
 #include "shell/settings_file.h"
 #include "shell/ui_config.h"
@@ -38,6 +39,7 @@ void startup_settings_and_catalog() {
 int game_main(const launch_options& options) {
     (void)options;
     startup_banner();
+    render_services_install();
     startup_settings_and_catalog();
     std::printf("vantrel: start-up stops here: the screen and the game modes are not built yet\n");
     return 0;
