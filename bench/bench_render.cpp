@@ -25,7 +25,7 @@ struct buffers {
 int make_triangles(int size, screen_triangle* out) {
     switch (size) {
     case 0:
-        out[0] = screen_triangle{{{0, 0}, {7, 0}, {0, 7}}};
+        out[0] = screen_triangle{{{0, 0}, {6, 0}, {0, 6}}};
         return 1;
     case 1:
         out[0] = screen_triangle{{{0, 0}, {21, 0}, {0, 21}}};

@@ -150,7 +150,21 @@ inline void fill_depth_row(uint8_t* frame, int32_t* depth, int width, int32_t y,
     if (l >= r) return;
     if (l > left) z = wrap_add32(z, mul32(l - left, step));
     size_t row = static_cast<size_t>(y) * static_cast<size_t>(width);
-    fill_depth_run(frame + row + l, depth + row + l, r - l, z, step, colour);
+    uint8_t* fb = frame + row + l;
+    int32_t* zb = depth + row + l;
+    int32_t n = r - l;
+    if (n >= 16) {
+        fill_depth_run(fb, zb, n, z, step, colour);
+        return;
+    }
+    // Short runs (small triangles, edges) are cheaper without the vector set-up.
+    for (int32_t i = 0; i < n; i++) {
+        if (zb[i] < z) {
+            zb[i] = z;
+            fb[i] = colour;
+        }
+        z = wrap_add32(z, step);
+    }
 }
 
 uint32_t timing_now() {

@@ -43,15 +43,6 @@ TEST(RenderModel, DoorBoxGoldenFrames) {
     EXPECT_EQ(head[25], 3);    // colour type: palette
 }
 
-TEST(RenderModel, RefusesBadArgumentsAndFiles) {
-    EXPECT_NE(run("").find("usage"), std::string::npos);
-    EXPECT_NE(run("--mode").find("exit 2"), std::string::npos);
-    std::string out = run(std::string("/nonexistent.model ") + testing::TempDir() + "x.png");
-    EXPECT_NE(out.find("cannot read"), std::string::npos);
-    EXPECT_NE(out.find("exit 1"), std::string::npos);
-    out = run(std::string(VANTREL_RENDER_MODEL) + " " + testing::TempDir() + "x.png");
-    EXPECT_NE(out.find("not a usable model"), std::string::npos) << out;
-}
 #else
 TEST(RenderModel, NeedsLibpng) {
     GTEST_SKIP() << "render_model is built only with libpng";

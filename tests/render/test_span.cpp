@@ -221,14 +221,19 @@ TEST(Span, ClippedLeftEndCarriesTheUnclippedDepth) {
     }
 }
 
-TEST(Span, EqualDepthKeepsTheFirstTriangle) {
+TEST(Span, DepthTestRules) {
     target t;
     const int32_t z[3] = {0x200000, 0x200000, 0x200000};
     for (bool fused : {true, false}) {
         draw(t, tri3(0, 0, 100, 0, 0, 100), z, 1, fused);
         draw(t, tri3(0, 0, 100, 0, 0, 100), z, 2, fused);
-        EXPECT_EQ(t.frame()[10 * W + 10], 1);
+        EXPECT_EQ(t.frame()[10 * W + 10], 1); // equal depth keeps the first
     }
+    // Without depth the triangle is drawn over everything and the depth buffer is kept.
+    const int32_t low[3] = {1, 1, 1};
+    draw(t, tri3(0, 0, 100, 0, 0, 100), low, 3, true, true);
+    EXPECT_EQ(t.frame()[10 * W + 10], 3);
+    EXPECT_EQ(t.depth()[10 * W + 10], 0x200000);
 }
 
 TEST(Span, TooManyRowsForTheSpanBufferDrawsNothing) {
@@ -241,16 +246,6 @@ TEST(Span, TooManyRowsForTheSpanBufferDrawsNothing) {
     EXPECT_EQ(t.frame()[50 * W + 5], 0);
     EXPECT_GT(draw(t, tall, z, 1, true), 0);
     EXPECT_EQ(t.frame()[50 * W + 5], 1);
-}
-
-TEST(Span, NoDepthPathIgnoresAndKeepsTheDepthBuffer) {
-    target t;
-    const int32_t z[3] = {0x300000, 0x300000, 0x300000};
-    draw(t, tri3(0, 0, 100, 0, 0, 100), z, 1, true);
-    const int32_t low[3] = {1, 1, 1};
-    draw(t, tri3(0, 0, 100, 0, 0, 100), low, 2, true, true);
-    EXPECT_EQ(t.frame()[10 * W + 10], 2);
-    EXPECT_EQ(t.depth()[10 * W + 10], 0x300000);
 }
 
 TEST(Span, DepthBaseKeepsNewFramesInFrontAcrossTheWrap) {
@@ -285,21 +280,6 @@ TEST(Span, DepthBaseKeepsNewFramesInFrontAcrossTheWrap) {
         ASSERT_EQ(fbuf[5 * W + 5], 2) << "frame " << frame << " base " << df.base;
     }
     EXPECT_EQ(clears, 2); // once every 2046 frames
-}
-
-TEST(Span, FlatSpansAreClippedToTheFrame) {
-    target t;
-    const flat_span s[] = {{-1, 0, 10, 1},   {256, 0, 10, 1},  {0, -50, 5, 2},
-                           {1, 300, 400, 3}, {2, 310, 500, 4}, {3, 7, 7, 5}};
-    raster_flat_spans(t.frame(), W, H, s, 6);
-    EXPECT_EQ(t.frame()[0], 2);
-    EXPECT_EQ(t.frame()[4], 2);
-    EXPECT_EQ(t.frame()[5], 0);
-    EXPECT_EQ(t.frame()[W + 300], 3);
-    EXPECT_EQ(t.frame()[W + 319], 3);
-    EXPECT_EQ(t.frame()[2 * W + 319], 4);
-    EXPECT_EQ(t.frame()[3 * W + 7], 0);
-    EXPECT_TRUE(t.canaries_intact());
 }
 
 TEST(Span, TimingCountsPixelsOnlyWhenOn) {
