@@ -223,7 +223,10 @@ int drawable_pick_lod(const drawable* d, const space_pos* object, const space_po
     int64_t dy = fix32_narrow(wrap_sub64(object->y, camera->y));
     int64_t dz = fix32_narrow(wrap_sub64(object->z, camera->z));
     uint64_t sq = uint64_t(dx * dx) + uint64_t(dy * dy) + uint64_t(dz * dz);
-    return select_lod(d->mdl.level_count, d->switch_dist, static_cast<int64_t>(sq));
+    // A drawable keeps switch distances for at most four levels.
+    int levels =
+        d->mdl.level_count < DRAWABLE_MAX_LEVELS ? d->mdl.level_count : DRAWABLE_MAX_LEVELS;
+    return select_lod(levels, d->switch_dist, static_cast<int64_t>(sq));
 }
 
 const char* const* detail_try_order(int level) {
