@@ -2,8 +2,27 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "platform/headless/headless.h"
 #include "shell/amiga_flight_demo.h"
 #include "shell/version.h"
+#if VANTREL_HAVE_SDL
+#include "platform/sdl/sdl_window.h"
+#endif
+
+namespace {
+
+// The screen and input back end the command line asks for: the window unless --headless
+// (or when this build has no window back end).
+const vantrel::present_backend* choose_backend(const vantrel::launch_options& options) {
+#if VANTREL_HAVE_SDL
+    if (!options.headless) return &vantrel::PRESENT_BACKEND_SDL;
+#else
+    (void)options;
+#endif
+    return &vantrel::PRESENT_BACKEND_HEADLESS;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     vantrel::launch_options options;
@@ -16,6 +35,8 @@ int main(int argc, char** argv) {
     app.add_option("--scale", options.scale, "Starting window size in multiples of 320x256")
         ->check(CLI::Range(1, 16));
     app.add_flag("--headless", options.headless, "Run without a window (screen kept in memory)");
+    app.add_flag("--planar", options.planar,
+                 "Emulate a planar (bit-plane) screen instead of a graphics-card screen");
     app.add_option("--script", options.script, "Headless input script")->check(CLI::ExistingFile);
     app.add_option("--frames", options.frames, "Quit after this many frames")
         ->check(CLI::PositiveNumber);
@@ -32,5 +53,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (window) options.fullscreen = false;
+    vantrel::present_settings settings;
+    settings.planar = options.planar;
+    settings.fullscreen = options.fullscreen;
+    settings.scale = options.scale;
+    settings.frames = options.frames;
+    settings.script = options.script.c_str();
+    settings.shot_dir = options.shot_dir.c_str();
+    if (!vantrel::present_backend_start(choose_backend(options), &settings)) return 1;
     return vantrel::game_main(options);
 }

@@ -199,6 +199,19 @@ void screen_clock(uint8_t* frame, int width, int height, const world_time* time,
     text_draw_shadow(frame, width, height, width - 4 - text_width(text), 4, text, 156, 163);
 }
 
+int32_t g_c2p_mode = 0;
+
+void report_screen(present_screen* screen, int bench) {
+    char line[160];
+    present_amiga_describe(screen, line, sizeof line);
+    std::printf("%s\n", line);
+    if (bench && present_amiga_c2p_mode(screen) < C2P_RTG)
+        std::printf("Chip write with game screen: %ld kB/s\n",
+                    present_amiga_chip_write_kbs(screen));
+    g_c2p_mode = present_amiga_set_c2p_mode(screen, g_c2p_mode);
+    std::printf("c2p mode: %s (F3 cycles mexg/040/delta)\n", present_c2p_mode_name(g_c2p_mode));
+}
+
 void shell_at_exit(void (*handler)()) {
     std::atexit(handler);
 }

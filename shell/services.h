@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/host.h"
+#include "platform/present_amiga.h"
 #include "universe/world_time.h"
 
 namespace vantrel {
@@ -53,6 +54,13 @@ int32_t datestamp_elapsed_ms(const amiga_datestamp* from, const amiga_datestamp*
 // null, the time-rate label at the top right.
 void screen_clock(uint8_t* frame, int width, int height, const world_time* time,
                   const char* rate_label);
+
+// The output mode the player last chose (F3); every new screen is given it again.
+extern int32_t g_c2p_mode;
+
+// Prints the open screen's description, the chip-memory write speed (when `bench` is set
+// on a planar screen) and the output mode the screen takes.
+void report_screen(present_screen* screen, int bench);
 
 // Registers a clean-up to run at exit, after main returns; they run in reverse order.
 void shell_at_exit(void (*handler)());

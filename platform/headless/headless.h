@@ -1,0 +1,15 @@
+// headless: the back end without a window: the screen is a buffer in memory, input comes
+// from a script, and time is virtual (20 ms per frame), so every run repeats exactly.
+#pragma once
+
+#include "platform/present_amiga.h"
+
+namespace vantrel {
+
+extern const present_backend PRESENT_BACKEND_HEADLESS;
+
+// The virtual clock's first date stamp: 1 October 2026, noon.
+constexpr int32_t HEADLESS_START_DAYS = 17805;
+constexpr int32_t HEADLESS_START_MINUTE = 12 * 60;
+
+} // namespace vantrel

@@ -1,0 +1,138 @@
+// The input script language: key names, event forms, comments, ordering and the errors a
+// mistyped line gets.
+#include <gtest/gtest.h>
+#include <string>
+
+#include "platform/input_script.h"
+
+namespace vantrel {
+namespace {
+
+int parse(const std::string& text, input_script* out, std::string* error = nullptr) {
+    char buf[200] = "";
+    int ok = input_script_parse(text.data(), text.size(), "t.script", out, buf, sizeof buf);
+    if (error) *error = buf;
+    return ok;
+}
+
+TEST(ScriptKeys, NamesAndNumbers) {
+    EXPECT_EQ(script_key_code("esc"), 0x45);
+    EXPECT_EQ(script_key_code("return"), 0x44);
+    EXPECT_EQ(script_key_code("enter"), 0x43);
+    EXPECT_EQ(script_key_code("space"), 0x40);
+    EXPECT_EQ(script_key_code("tab"), 0x42);
+    EXPECT_EQ(script_key_code("backspace"), 0x41);
+    EXPECT_EQ(script_key_code("up"), 0x4C);
+    EXPECT_EQ(script_key_code("left"), 0x4F);
+    EXPECT_EQ(script_key_code("f1"), 0x50);
+    EXPECT_EQ(script_key_code("f10"), 0x59);
+    EXPECT_EQ(script_key_code("f11"), -1);
+    EXPECT_EQ(script_key_code("f0"), -1);
+    EXPECT_EQ(script_key_code("q"), 0x10);
+    EXPECT_EQ(script_key_code("p"), 0x19);
+    EXPECT_EQ(script_key_code("a"), 0x20);
+    EXPECT_EQ(script_key_code("s"), 0x21);
+    EXPECT_EQ(script_key_code("d"), 0x22);
+    EXPECT_EQ(script_key_code("l"), 0x28);
+    EXPECT_EQ(script_key_code("z"), 0x31);
+    EXPECT_EQ(script_key_code("m"), 0x37);
+    EXPECT_EQ(script_key_code("1"), 0x01);
+    EXPECT_EQ(script_key_code("9"), 0x09);
+    EXPECT_EQ(script_key_code("0"), 0x0A);
+    EXPECT_EQ(script_key_code("minus"), 0x0B);
+    EXPECT_EQ(script_key_code("equals"), 0x0C);
+    EXPECT_EQ(script_key_code("comma"), 0x38);
+    EXPECT_EQ(script_key_code("period"), 0x39);
+    EXPECT_EQ(script_key_code("kp_minus"), 0x4A);
+    EXPECT_EQ(script_key_code("kp_plus"), 0x5E);
+    EXPECT_EQ(script_key_code("0x42"), 0x42);
+    EXPECT_EQ(script_key_code("69"), 69);
+    EXPECT_EQ(script_key_code("127"), 127);
+    EXPECT_EQ(script_key_code("128"), -1); // up codes are not keys
+    EXPECT_EQ(script_key_code("0x80"), -1);
+    EXPECT_EQ(script_key_code("Esc"), -1);
+    EXPECT_EQ(script_key_code(""), -1);
+    EXPECT_EQ(script_key_code("-"), -1);
+}
+
+TEST(ScriptParse, EveryEventFormInFrameOrder) {
+    input_script s;
+    ASSERT_EQ(parse("# header\n"
+                    "\n"
+                    "5 hash\n"
+                    "0x3 down esc\r\n"
+                    "3\tup 0x45 # trailing comment\n"
+                    "  4 press f3\n"
+                    "4 mouse -7 300\n"
+                    "4 lmb down\n"
+                    "4 rmb up\n"
+                    "6 shot title.png\n"
+                    "9 quit",
+                    &s),
+              1);
+    ASSERT_EQ(s.events.size(), 9u);
+    // Sorted by frame; lines of one frame keep their order.
+    EXPECT_EQ(s.events[0].op, script_op::down);
+    EXPECT_EQ(s.events[0].frame, 3u);
+    EXPECT_EQ(s.events[0].a, 0x45);
+    EXPECT_EQ(s.events[1].op, script_op::up);
+    EXPECT_EQ(s.events[2].op, script_op::press);
+    EXPECT_EQ(s.events[2].a, 0x52);
+    EXPECT_EQ(s.events[3].op, script_op::mouse);
+    EXPECT_EQ(s.events[3].a, -7);
+    EXPECT_EQ(s.events[3].b, 300);
+    EXPECT_EQ(s.events[4].op, script_op::lmb);
+    EXPECT_EQ(s.events[4].a, 1);
+    EXPECT_EQ(s.events[5].op, script_op::rmb);
+    EXPECT_EQ(s.events[5].a, 0);
+    EXPECT_EQ(s.events[6].op, script_op::hash);
+    EXPECT_EQ(s.events[6].frame, 5u);
+    EXPECT_EQ(s.events[7].file, "title.png");
+    EXPECT_EQ(s.events[8].op, script_op::quit);
+    EXPECT_EQ(s.events[8].frame, 9u);
+
+    EXPECT_EQ(parse("", &s), 1);
+    EXPECT_TRUE(s.events.empty());
+}
+
+TEST(ScriptParse, BadLinesNameTheLineAndTheFault) {
+    struct bad {
+        std::string text;
+        const char* error;
+    } cases[] = {
+        {"0 down a\nx down a\n", "t.script line 2: a line starts with a frame number"},
+        {"-1 down a\n", "t.script line 1: a line starts with a frame number"},
+        {"99999999999 quit\n", "t.script line 1: a line starts with a frame number"},
+        {"3\n", "t.script line 1: an event follows the frame number"},
+        {"3 fly\n", "t.script line 1: unknown event 'fly'"},
+        {"3 down\n", "t.script line 1: 'down' takes 1 argument"},
+        {"3 down a b\n", "t.script line 1: 'down' takes 1 argument"},
+        {"3 hash now\n", "t.script line 1: 'hash' takes 0 arguments"},
+        {"3 press shift\n", "t.script line 1: unknown key 'shift'"},
+        {"3 mouse 1 y\n", "t.script line 1: mouse needs two whole numbers"},
+        {"3 lmb pressed\n", "t.script line 1: a button goes 'down' or 'up'"},
+        {"\n\n3 shot ../x.png\n",
+         "t.script line 3: a shot is a plain file name, without directories"},
+        {"3 shot ..\n", "t.script line 1: a shot is a plain file name, without directories"},
+        {"1 mouse 1 2 3\n", "t.script line 1: too many words"},
+        {std::string("1 quit\n2 q\0it\n", 14), "t.script line 2: not a text line"},
+    };
+    for (const bad& c : cases) {
+        input_script s;
+        s.events.push_back(script_event{});
+        std::string error;
+        EXPECT_EQ(parse(c.text, &s, &error), 0) << c.text;
+        EXPECT_EQ(error, c.error) << c.text;
+        EXPECT_TRUE(s.events.empty());
+    }
+}
+
+TEST(ScriptParse, MissingFileIsAnError) {
+    input_script s;
+    char error[200];
+    EXPECT_EQ(input_script_load("/nonexistent/dir/x.script", &s, error, sizeof error), 0);
+    EXPECT_STREQ(error, "/nonexistent/dir/x.script: cannot be read");
+}
+
+} // namespace
+} // namespace vantrel
