@@ -1,0 +1,82 @@
+// datagen: the asset builder's shared pieces: output buffers, file writing and the generators.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/datagen/mesh.h"
+
+namespace vantrel::datagen {
+
+// A growing big-endian byte buffer.
+struct bytes {
+    std::vector<uint8_t> data;
+    void u8(uint32_t v) { data.push_back(static_cast<uint8_t>(v)); }
+    void u16(uint32_t v) {
+        u8(v >> 8);
+        u8(v);
+    }
+    void u32(uint32_t v) {
+        u16(v >> 16);
+        u16(v);
+    }
+    void i32(int32_t v) { u32(static_cast<uint32_t>(v)); }
+    void tag(const char* four) {
+        for (int i = 0; i < 4; i++) u8(uint8_t(four[i]));
+    }
+    void raw(const uint8_t* p, size_t n) { data.insert(data.end(), p, p + n); }
+    void raw(const std::vector<uint8_t>& v) { raw(v.data(), v.size()); }
+};
+
+// Writes the file only when its bytes differ, so unchanged outputs keep their time stamps.
+bool write_file(const std::string& path, const std::vector<uint8_t>& data);
+bool read_text(const std::string& path, std::string* out);
+
+// One level of a model as written: the mesh plus its nodes (nodes are kept from level 0).
+struct model_level {
+    mesh m;
+};
+
+struct model_asset {
+    std::string name; // base name; variants add "_lo", "", "_ul", "_cz"
+    int variant;      // 0 _lo, 1 none, 2 _ul, 3 _cz
+    std::vector<model_level> levels;
+    std::vector<mesh_node> nodes;
+};
+
+constexpr const char* VARIANT_SUFFIX[4] = {"_lo", "", "_ul", "_cz"};
+
+std::vector<uint8_t> model_file_bytes(const model_asset& m);
+// Every model of the game in every variant.
+struct globe_map;
+std::vector<model_asset> build_all_models(const globe_map& earth, const globe_map& moon);
+// Fixed-point coordinate of a metre value.
+int32_t to_fix16(double metres);
+
+struct asset_context {
+    std::string assets_dir; // the source folder assets/
+    std::string out_dir;    // the game folder (PROGDIR:)
+    std::string earth_image; // the NASA Earth map
+};
+
+// Each generator writes its files into out_dir; false (with a message on stderr) on failure.
+bool generate_models(const asset_context& c);
+bool generate_globes(const asset_context& c);
+bool generate_images(const asset_context& c);
+bool generate_panel(const asset_context& c);
+
+// Planet and moon texels, shared by the globes and the stand-in meshes.
+struct globe_map {
+    int width, height;
+    uint32_t radius;
+    std::vector<uint8_t> texels;
+};
+bool build_earth_map(const std::string& image_path, globe_map* out);
+globe_map build_moon_map();
+
+// Previews: PNG sheets of the built files into dir.
+bool write_previews(const std::string& game_dir, const std::string& assets_dir,
+                    const std::string& out_dir);
+
+} // namespace vantrel::datagen

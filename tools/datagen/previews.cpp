@@ -1,0 +1,207 @@
+// previews: PNG sheets of the built data, so that the art can be looked at without the game.
+#include <png.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "render/globe.h"
+#include "tools/datagen/datagen.h"
+
+namespace vantrel::datagen {
+
+namespace {
+
+struct rgb {
+    uint8_t r, g, b;
+};
+
+// The game palette's fixed parts that the previews need (ramps, grey, liveries, panel colours).
+struct palette {
+    rgb c[256]{};
+};
+
+void livery(palette& p, int first, rgb main, rgb accent, rgb lights) {
+    const rgb mats[6] = {main, accent, lights, {50, 53, 62}, {85, 125, 175}, {0, 0, 0}};
+    const int g[4] = {35, 56, 78, 100};
+    for (int m = 0; m < 6; m++)
+        for (int j = 0; j < 4; j++)
+            p.c[first + 4 * m + j] = {uint8_t(mats[m].r * g[j] / 100), uint8_t(mats[m].g * g[j] / 100),
+                                      uint8_t(mats[m].b * g[j] / 100)};
+}
+
+palette game_palette() {
+    palette p;
+    for (int k = 0; k < 40; k++) p.c[90 + k] = {uint8_t(30 + 3 * k), uint8_t(30 + 3 * k), uint8_t(50 + 3 * k)};
+    const rgb ramps[6] = {{25, 70, 170}, {50, 135, 60}, {235, 238, 245}, {150, 120, 75}, {60, 130, 200}, {95, 95, 100}};
+    const int f[8] = {9, 26, 38, 50, 63, 75, 87, 100};
+    for (int i = 0; i < 6; i++)
+        for (int j = 0; j < 8; j++)
+            p.c[152 + 8 * i + j] = {uint8_t(ramps[i].r * f[j] / 100), uint8_t(ramps[i].g * f[j] / 100),
+                                    uint8_t(ramps[i].b * f[j] / 100)};
+    livery(p, 16, {190, 192, 198}, {200, 40, 35}, {70, 150, 255});
+    livery(p, 40, {205, 185, 135}, {40, 125, 60}, {90, 255, 120});
+    livery(p, 64, {165, 185, 215}, {230, 120, 30}, {255, 80, 60});
+    livery(p, 200, {170, 172, 182}, {200, 150, 30}, {70, 150, 255});
+    livery(p, 224, {150, 160, 178}, {235, 135, 30}, {255, 180, 60});
+    const rgb panel[10] = {{24, 26, 32}, {70, 74, 88}, {175, 180, 195}, {70, 200, 95}, {225, 195, 60},
+                           {230, 65, 50}, {44, 47, 56}, {60, 52, 40}, {255, 190, 60}, {80, 170, 255}};
+    for (int i = 0; i < 10; i++) p.c[6 + i] = panel[i];
+    p.c[255] = {255, 255, 255};
+    return p;
+}
+
+struct canvas {
+    int w, h;
+    std::vector<uint8_t> px; // palette indices
+    canvas(int w_, int h_, uint8_t fill = 0) : w(w_), h(h_), px(size_t(w_) * h_, fill) {}
+    void put(int x, int y, uint8_t c) {
+        if (x >= 0 && y >= 0 && x < w && y < h) px[size_t(y) * w + x] = c;
+    }
+    void blit(const canvas& s, int x0, int y0, int scale = 1) {
+        for (int y = 0; y < s.h * scale; y++)
+            for (int x = 0; x < s.w * scale; x++) put(x0 + x, y0 + y, s.px[size_t(y / scale) * s.w + x / scale]);
+    }
+};
+
+bool write_png(const std::string& path, const canvas& c, const palette& pal) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, c.w, c.h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    std::vector<uint8_t> row(size_t(c.w) * 3);
+    for (int y = 0; y < c.h; y++) {
+        for (int x = 0; x < c.w; x++) {
+            rgb v = pal.c[c.px[size_t(y) * c.w + x]];
+            row[3 * x] = v.r;
+            row[3 * x + 1] = v.g;
+            row[3 * x + 2] = v.b;
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return true;
+}
+
+// ---------------------------------------------------------------- model previews
+// A plain z-buffered flat-shaded view of a mesh with the game's material shading (lit faces
+// brighten from shade 0 to 3, faces turned away sit at shade 2, lights always at 3).
+int material_shade(int mat, double d) {
+    if (mat == 2) return 3;
+    if (d < 0) return 2;
+    return std::min(3, int((d * 5.0 / 6.0 + 1.0 / 6.0) * 4));
+}
+
+void render_mesh(canvas& c, const mesh& m, dvec view_dir, double radius, int base, bool ramp) {
+    // Camera basis looking along -view_dir (from the view_dir side toward the origin).
+    dvec f = view_dir * (-1.0 / length(view_dir));
+    dvec up0{0, 1, 0};
+    if (std::fabs(f.y) > 0.95) up0 = {0, 0, 1};
+    dvec r = cross(f, up0);
+    r = r * (1 / length(r));
+    dvec u = cross(r, f);
+    double dist = radius * 2.6;
+    dvec eye = view_dir * (dist / length(view_dir));
+    double focal = c.h * 1.45;
+    // Light from the viewer's upper left, as a pilot usually sees a ship in the previews.
+    dvec light = r * -0.55 + u * 0.65 + f * -0.52;
+    light = light * (1 / length(light));
+    std::vector<double> zb(size_t(c.w) * c.h, 1e30);
+    std::vector<dvec> pv(m.verts.size());
+    for (size_t i = 0; i < m.verts.size(); i++) {
+        dvec d = m.verts[i] - eye;
+        double z = dot(d, f);
+        pv[i] = {c.w / 2 + dot(d, r) * focal / z, c.h / 2 - dot(d, u) * focal / z, z};
+    }
+    for (const mesh_face& fc : m.faces) {
+        dvec A = m.verts[fc.a], B = m.verts[fc.b], C = m.verts[fc.c];
+        dvec n = cross(B - A, C - A);
+        double len = length(n);
+        if (len <= 0 || dot(n, A - eye) >= 0) continue;
+        n = n * (1 / len);
+        int shade = material_shade(fc.mat, dot(n, light));
+        uint8_t colour = uint8_t(base + 4 * (fc.mat > 5 ? 0 : fc.mat) + shade);
+        (void)ramp;
+        dvec p[3] = {pv[fc.a], pv[fc.b], pv[fc.c]};
+        int x0 = std::max(0, int(std::floor(std::min({p[0].x, p[1].x, p[2].x}))));
+        int x1 = std::min(c.w - 1, int(std::ceil(std::max({p[0].x, p[1].x, p[2].x}))));
+        int y0 = std::max(0, int(std::floor(std::min({p[0].y, p[1].y, p[2].y}))));
+        int y1 = std::min(c.h - 1, int(std::ceil(std::max({p[0].y, p[1].y, p[2].y}))));
+        double area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
+        if (std::fabs(area) < 1e-12) continue;
+        for (int y = y0; y <= y1; y++) {
+            for (int x = x0; x <= x1; x++) {
+                double px = x + 0.5, py = y + 0.5;
+                double w0 = ((p[1].x - px) * (p[2].y - py) - (p[2].x - px) * (p[1].y - py)) / area;
+                double w1 = ((p[2].x - px) * (p[0].y - py) - (p[0].x - px) * (p[2].y - py)) / area;
+                double w2 = 1 - w0 - w1;
+                if (w0 < 0 || w1 < 0 || w2 < 0) continue;
+                double z = w0 * p[0].z + w1 * p[1].z + w2 * p[2].z;
+                double& zz = zb[size_t(y) * c.w + x];
+                if (z < zz) {
+                    zz = z;
+                    c.put(x, y, colour);
+                }
+            }
+        }
+    }
+}
+
+double mesh_radius(const mesh& m) {
+    double r = 0;
+    for (dvec v : m.verts) r = std::max(r, length(v));
+    return r;
+}
+
+bool model_sheets(const std::string& out, const palette& pal) {
+    globe_map earth;
+    if (!build_earth_map("/usr/share/xplanet/images/earth.jpg", &earth)) return false;
+    globe_map moon = build_moon_map();
+    auto models = build_all_models(earth, moon);
+    const dvec views[3] = {{1.0, 0.55, 1.25}, {1.0, 0.12, 0.0}, {-0.9, 1.1, -1.0}};
+    const int CW = 240, CH = 180;
+    // One sheet per model file: a row per level of detail, three angles across.
+    for (const model_asset& a : models) {
+        bool planet = a.name == "zeme" || a.name == "mesic";
+        int base = a.name == "zeme" ? 152 : a.name == "mesic" ? 176 : 16;
+        double radius = mesh_radius(a.levels[0].m);
+        int rows = int(a.levels.size());
+        canvas sheet(3 * CW + 4, rows * (CH + 2) - 2, 1);
+        for (int row = 0; row < rows; row++) {
+            for (int k = 0; k < 3; k++) {
+                canvas cell(CW, CH, 90);
+                render_mesh(cell, a.levels[row].m, views[k], radius, base, planet);
+                sheet.blit(cell, k * (CW + 2), row * (CH + 2));
+            }
+        }
+        std::string file = out + "/model_" + a.name + VARIANT_SUFFIX[a.variant] + ".png";
+        if (!write_png(file, sheet, pal)) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool write_previews(const std::string& game_dir, const std::string& assets_dir,
+                    const std::string& out_dir) {
+    (void)game_dir;
+    (void)assets_dir;
+    mkdir(out_dir.c_str(), 0755);
+    palette pal = game_palette();
+    return model_sheets(out_dir, pal);
+}
+
+} // namespace vantrel::datagen
