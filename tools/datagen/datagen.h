@@ -80,3 +80,25 @@ bool write_previews(const std::string& game_dir, const std::string& assets_dir,
                     const std::string& out_dir);
 
 } // namespace vantrel::datagen
+
+namespace vantrel::datagen {
+
+// Glyph art from a text source: "= c" starts the glyph of character c, the following lines are
+// its rows ('#' set). Comment lines start with '#' followed by a space.
+using glyph_set = std::vector<std::pair<char, std::vector<std::string>>>;
+bool read_glyphs(const std::string& path, glyph_set* out);
+const std::vector<std::string>* find_glyph(const glyph_set& set, char c);
+
+// An 8-bit image as written to ".img8".
+struct image8_art {
+    int width, height;
+    int first;                  // first palette index carried
+    std::vector<uint8_t> rgb;   // count x 3
+    std::vector<uint8_t> pixels;
+};
+std::vector<uint8_t> image8_bytes(const image8_art& img);
+image8_art build_logo(const glyph_set& letters);
+image8_art build_cabinet();
+image8_art build_zorive_logo(const glyph_set& letters);
+
+} // namespace vantrel::datagen

@@ -193,6 +193,69 @@ bool model_sheets(const std::string& out, const palette& pal) {
     return true;
 }
 
+// ---------------------------------------------------------------- image previews
+// The images as the game shows them: their own palette over the game palette; the logo with
+// its animated colours frozen at one moment (a bright band over a blue-gold base).
+void apply_image_palette(palette& pal, const image8_art& img) {
+    for (size_t i = 0; i < img.rgb.size() / 3; i++)
+        pal.c[img.first + i] = {img.rgb[3 * i], img.rgb[3 * i + 1], img.rgb[3 * i + 2]};
+}
+
+canvas image_canvas(const image8_art& img) {
+    canvas c(img.width, img.height, 0);
+    c.px = img.pixels;
+    return c;
+}
+
+// A strip of the palette entries an image carries, 8 pixels per colour.
+void palette_strip(canvas& sheet, int x0, int y0, int first, int count) {
+    for (int i = 0; i < count; i++)
+        for (int y = 0; y < 8; y++)
+            for (int x = 0; x < 8; x++) sheet.put(x0 + 9 * (i % 32) + x, y0 + 9 * (i / 32) + y, uint8_t(first + i));
+}
+
+bool image_sheets(const std::string& assets, const std::string& out, palette pal) {
+    glyph_set vantrel, zorive;
+    if (!read_glyphs(assets + "/images/vantrel_letters.txt", &vantrel)) return false;
+    if (!read_glyphs(assets + "/images/zorive_letters.txt", &zorive)) return false;
+    image8_art logo = build_logo(vantrel), cab = build_cabinet(), title = build_zorive_logo(zorive);
+    // Logo: band A (faces) blue-white with a highlight at bands 5-7, band B (outline) gold.
+    palette lp = pal;
+    const int level[3] = {90, 166, 256};
+    for (int k = 0; k < 16; k++) {
+        int ia = std::max(0, 256 - std::abs(k - 6) * 85);
+        for (int j = 0; j < 3; j++) {
+            auto sc = [&](int base, int boost) { return uint8_t(std::min(255, (base + (255 - base) * boost / 256) * level[j] >> 8)); };
+            lp.c[96 + 3 * k + j] = {sc(70, ia), sc(130, ia), sc(230, ia)};
+            lp.c[144 + 3 * k + j] = {sc(230, 0), sc(170, 0), sc(40, 0)};
+        }
+    }
+    for (int j = 0; j < 3; j++) lp.c[192 + j] = {uint8_t(255 * level[j] >> 8), uint8_t(240 * level[j] >> 8), uint8_t(200 * level[j] >> 8)};
+    lp.c[1] = {8, 8, 20};
+    canvas ls(logo.width * 2 + 8, logo.height * 2 + 8, 1);
+    canvas lc = image_canvas(logo);
+    for (auto& v : lc.px) if (v == 0) v = 1;
+    ls.blit(lc, 4, 4, 2);
+    if (!write_png(out + "/image_logo.png", ls, lp)) return false;
+    // Cabinet with the arcade title in its marquee (as the arcade screen composes them).
+    palette cp = pal;
+    apply_image_palette(cp, cab);
+    apply_image_palette(cp, title);
+    canvas cc = image_canvas(cab);
+    canvas tc = image_canvas(title);
+    int tx = (320 - title.width) / 2, ty = (23 - title.height) / 2;
+    for (int y = 0; y < title.height; y++)
+        for (int x = 0; x < title.width; x++)
+            if (tc.px[size_t(y) * title.width + x]) cc.put(tx + x, ty + y, tc.px[size_t(y) * title.width + x]);
+    canvas cs(320 * 2 + 8, 256 * 2 + 40, 1);
+    cs.blit(cc, 4, 4, 2);
+    palette_strip(cs, 4, 256 * 2 + 12, 130, 22);
+    if (!write_png(out + "/image_automat34.png", cs, cp)) return false;
+    canvas ts(title.width * 4 + 8, title.height * 4 + 8, 1);
+    ts.blit(tc, 4, 4, 4);
+    return write_png(out + "/image_logo_zorive.png", ts, cp);
+}
+
 } // namespace
 
 bool write_previews(const std::string& game_dir, const std::string& assets_dir,
@@ -201,7 +264,7 @@ bool write_previews(const std::string& game_dir, const std::string& assets_dir,
     (void)assets_dir;
     mkdir(out_dir.c_str(), 0755);
     palette pal = game_palette();
-    return model_sheets(out_dir, pal);
+    return image_sheets(assets_dir, out_dir, pal) && model_sheets(out_dir, pal);
 }
 
 } // namespace vantrel::datagen
