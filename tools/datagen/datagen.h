@@ -102,3 +102,28 @@ image8_art build_cabinet();
 image8_art build_zorive_logo(const glyph_set& letters);
 
 } // namespace vantrel::datagen
+
+namespace vantrel::datagen {
+
+// The cockpit panel as written to "cockpit.cpt".
+struct panel_art {
+    int width, top_rows, bottom_rows, first;
+    std::vector<uint8_t> rgb;
+    std::vector<uint8_t> normal, lit; // (top + bottom) x width, panel rows
+    struct button {
+        int action, x0, y0, x1, y1; // screen pixels, inclusive
+    };
+    struct sprite {
+        int kind, index, x, y, w, h;
+        int param[4];
+        std::vector<uint8_t> pixels;
+    };
+    std::vector<button> buttons;
+    std::vector<sprite> sprites;
+};
+constexpr int PANEL_SCREEN_HEIGHT = 256; // the flight screen the buttons are placed on
+constexpr char PANEL_GLYPH_ORDER[] = "0123456789.:-SD";
+bool build_panel(const std::string& assets_dir, panel_art* out);
+std::vector<uint8_t> panel_bytes(const panel_art& p);
+
+} // namespace vantrel::datagen

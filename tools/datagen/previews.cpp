@@ -7,6 +7,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "flight/cockpit_panel.h"
 #include "render/globe.h"
 #include "tools/datagen/datagen.h"
 
@@ -256,15 +257,94 @@ bool image_sheets(const std::string& assets, const std::string& out, palette pal
     return write_png(out + "/image_logo_zorive.png", ts, cp);
 }
 
+// ---------------------------------------------------------------- panel previews
+// The panel file read back with the game's parser and laid on a 320 x 256 screen: once as at
+// rest (sample gauges, readouts, scope blips and stores) and once with every button lit.
+bool panel_sheet(const std::string& game_dir, const std::string& out, palette pal) {
+    std::vector<uint8_t> file;
+    {
+        FILE* f = std::fopen((game_dir + "/cockpit.cpt").c_str(), "rb");
+        if (!f) return false;
+        int ch;
+        while ((ch = std::fgetc(f)) != EOF) file.push_back(uint8_t(ch));
+        std::fclose(f);
+    }
+    static cockpit_panel panel;
+    if (!cockpit_panel_parse(file.data(), uint32_t(file.size()), &panel)) {
+        std::fprintf(stderr, "datagen: cockpit.cpt does not parse\n");
+        return false;
+    }
+    for (int i = 0; i < panel.colour_count; i++)
+        pal.c[panel.first_colour + i] = {panel.palette[3 * i], panel.palette[3 * i + 1], panel.palette[3 * i + 2]};
+    const int rows = panel.top_rows + panel.bottom_rows;
+    auto screen_row = [&](int r) { return r < panel.top_rows ? r : 256 - panel.bottom_rows + (r - panel.top_rows); };
+    auto draw = [&](canvas& c, const uint8_t* image) {
+        for (int r = 0; r < rows; r++)
+            for (int x = 0; x < panel.width; x++) c.put(x, screen_row(r), image[r * panel.width + x]);
+    };
+    auto blit = [&](canvas& c, const panel_sprite* s, int x, int y) {
+        if (!s) return;
+        for (int r = 0; r < s->h; r++)
+            for (int k = 0; k < s->w; k++) c.put(x + k, screen_row(y + r), s->pixels[r * s->w + k]);
+    };
+    canvas rest(320, 256, 91), lit(320, 256, 91);
+    draw(rest, panel.normal);
+    draw(lit, panel.lit);
+    const int levels[5] = {100, 64, 38, 85, 12};
+    for (canvas* c : {&rest, &lit}) {
+        for (int i = 0; i < 5; i++) {
+            const panel_sprite* g = cockpit_panel_sprite(&panel, 6, i);
+            blit(*c, g, g->x, g->y);
+            int judged = i == 3 ? 100 - levels[i] : levels[i];
+            uint8_t colour = uint8_t(panel.first_colour + (judged >= 51 ? 12 : judged >= 26 ? 13 : 14));
+            int m = g->h <= 4 ? 1 : g->h / 5, len = (g->w - 2 * m) * levels[i] / 100;
+            for (int y = g->y + m; y <= g->y + g->h - 1 - m; y++)
+                for (int x = g->x + m; x < g->x + m + len; x++) c->put(x, screen_row(y), colour);
+        }
+        const panel_sprite* zero = cockpit_panel_sprite(&panel, 8, 0);
+        const char* texts[2] = {"12:34:56", "-1250.5"};
+        for (int t = 0; t < 2; t++) {
+            int x = zero->param[2 * t], y = zero->param[2 * t + 1];
+            for (const char* ch = texts[t]; *ch; ch++, x += zero->w + (zero->w + 2) / 3) {
+                const char* at = std::strchr(PANEL_GLYPHS, *ch);
+                if (at) blit(*c, cockpit_panel_sprite(&panel, 8, int(at - PANEL_GLYPHS)), x, y);
+            }
+        }
+        blit(*c, cockpit_panel_sprite(&panel, 1, 1), cockpit_panel_sprite(&panel, 1, 1)->x, cockpit_panel_sprite(&panel, 1, 1)->y);
+        const panel_sprite* scope = cockpit_panel_sprite(&panel, 7, 0);
+        blit(*c, scope, scope->x, scope->y);
+        const panel_sprite* lamp = cockpit_panel_sprite(&panel, 2, 0);
+        blit(*c, lamp, lamp->x, lamp->y);
+        const int blips[3][4] = {{300, 500, 6, 12}, {-700, -200, -3, 14}, {120, 900, 10, 13}};
+        for (const auto& b : blips) {
+            int X = scope->param[0] + ((b[0] * scope->param[2]) >> 10);
+            int Y = scope->param[1] - ((b[1] * scope->param[3]) >> 10);
+            uint8_t col = uint8_t(panel.first_colour + b[3]);
+            int h = b[2];
+            for (int k = 0; k <= std::abs(h); k++) c->put(X, screen_row(Y - (h > 0 ? k : -k)), col);
+            for (int dx = -1; dx <= 1; dx++)
+                for (int dy = 0; dy <= 1; dy++) c->put(X + dx, screen_row(Y - h - dy), col);
+        }
+        const panel_sprite* icon = cockpit_panel_sprite(&panel, 3, 1);
+        blit(*c, icon, icon->x, icon->y);
+        blit(*c, cockpit_panel_sprite(&panel, 4, 0), icon->param[0], icon->param[1]);
+        blit(*c, cockpit_panel_sprite(&panel, 4, 4), icon->param[0] + icon->param[2], icon->param[1]);
+    }
+    canvas sheet(2 * 640 + 12, 512 + 8, 1);
+    sheet.blit(rest, 4, 4, 2);
+    sheet.blit(lit, 648, 4, 2);
+    return write_png(out + "/panel.png", sheet, pal);
+}
+
 } // namespace
 
 bool write_previews(const std::string& game_dir, const std::string& assets_dir,
                     const std::string& out_dir) {
-    (void)game_dir;
     (void)assets_dir;
     mkdir(out_dir.c_str(), 0755);
     palette pal = game_palette();
-    return image_sheets(assets_dir, out_dir, pal) && model_sheets(out_dir, pal);
+    return panel_sheet(game_dir, out_dir, pal) && image_sheets(assets_dir, out_dir, pal) &&
+           model_sheets(out_dir, pal);
 }
 
 } // namespace vantrel::datagen
