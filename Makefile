@@ -5,6 +5,7 @@
 #   make bench       build and run the benchmarks
 #   make test-cross  build the library and its unit tests for big-endian PowerPC and run them
 #   make asan        build and run the unit and end-to-end tests under the sanitizers
+#   make previews    build the data and render PNG sheets of it into build/previews/
 
 BUILD       ?= build
 BUILD_PPC   ?= build-ppc
@@ -44,6 +45,9 @@ asan: setup
 	    -DVANTREL_BENCH=OFF >/dev/null
 	@cmake --build $(BUILD_ASAN) -j $(JOBS)
 	@cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS) -L 'unit|e2e|golden'
+
+previews: build
+	@cmake --build $(BUILD) --target previews
 
 bench: build
 	@$(BUILD)/vantrel_bench --benchmark_min_time=0.2

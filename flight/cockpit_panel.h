@@ -1,4 +1,5 @@
-// cockpit_panel: the "cockpit.cpt" file that frames the flight view: its bands, buttons and sprites.
+// cockpit_panel: the "cockpit.cpt" file that frames the flight view: its bands, buttons and
+// sprites.
 #pragma once
 
 #include <cstdint>
@@ -18,9 +19,9 @@ enum panel_sprite_kind : uint8_t {
     PANEL_SPRITE_STORE = 3,    // icon of the selected pylon store type
     PANEL_SPRITE_DIGIT = 4,    // stores count digits, 10 = blank
     PANEL_SPRITE_READOUT = 5,
-    PANEL_SPRITE_GAUGE = 6,    // frames of bar gauges 0-4
-    PANEL_SPRITE_SCOPE = 7,    // radar scope: centre x, centre y, x and z scales in 1/1024
-    PANEL_SPRITE_GLYPH = 8,    // index = position in PANEL_GLYPHS
+    PANEL_SPRITE_GAUGE = 6, // frames of bar gauges 0-4
+    PANEL_SPRITE_SCOPE = 7, // radar scope: centre x, centre y, x and z scales in 1/1024
+    PANEL_SPRITE_GLYPH = 8, // index = position in PANEL_GLYPHS
 };
 
 // The characters of the text readouts, in glyph-index order.

@@ -36,10 +36,10 @@ enum globe_class : uint8_t {
 };
 
 struct globe_texture {
-    uint16_t width;  // a power of two
-    uint16_t shift;  // log2(width)
-    uint16_t height; // at least 1
-    uint32_t radius; // metres
+    uint16_t width;        // a power of two
+    uint16_t shift;        // log2(width)
+    uint16_t height;       // at least 1
+    uint32_t radius;       // metres
     const uint8_t* pixels; // width x height, inside the file buffer
 };
 

@@ -55,8 +55,8 @@ std::vector<model_asset> build_all_models(const globe_map& earth, const globe_ma
 int32_t to_fix16(double metres);
 
 struct asset_context {
-    std::string assets_dir; // the source folder assets/
-    std::string out_dir;    // the game folder (PROGDIR:)
+    std::string assets_dir;  // the source folder assets/
+    std::string out_dir;     // the game folder (PROGDIR:)
     std::string earth_image; // the NASA Earth map
 };
 
@@ -92,8 +92,8 @@ const std::vector<std::string>* find_glyph(const glyph_set& set, char c);
 // An 8-bit image as written to ".img8".
 struct image8_art {
     int width, height;
-    int first;                  // first palette index carried
-    std::vector<uint8_t> rgb;   // count x 3
+    int first;                // first palette index carried
+    std::vector<uint8_t> rgb; // count x 3
     std::vector<uint8_t> pixels;
 };
 std::vector<uint8_t> image8_bytes(const image8_art& img);

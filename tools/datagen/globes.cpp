@@ -37,7 +37,9 @@ constexpr int RAMP_RGB[6][3] = {{25, 70, 170},  {50, 135, 60},  {235, 238, 245},
                                 {150, 120, 75}, {60, 130, 200}, {95, 95, 100}};
 constexpr int RAMP_F[8] = {9, 26, 38, 50, 63, 75, 87, 100};
 
-int ramp_channel(int ramp, int shade, int c) { return RAMP_RGB[ramp][c] * RAMP_F[shade] / 100; }
+int ramp_channel(int ramp, int shade, int c) {
+    return RAMP_RGB[ramp][c] * RAMP_F[shade] / 100;
+}
 
 // The nearest ramp shade to an RGB colour, among the ramps allowed by the mask.
 uint8_t nearest_texel(int r, int g, int b, unsigned ramp_mask) {
@@ -112,9 +114,10 @@ bool build_earth_map(const std::string& image_path, globe_map* out) {
             // Oceans stay on the two blue ramps, land avoids them, ice is white.
             bool water = rgb[2] > rgb[0] + 12 && rgb[2] > rgb[1];
             bool ice = rgb[0] > 170 && rgb[1] > 170 && rgb[2] > 170;
-            unsigned mask = ice ? (1u << GLOBE_ICE) : water ? (1u << GLOBE_DEEP_OCEAN) | (1u << GLOBE_SHALLOW)
-                                                           : (1u << GLOBE_VEGETATION) | (1u << GLOBE_DESERT) |
-                                                                 (1u << GLOBE_ICE);
+            unsigned mask =
+                ice     ? (1u << GLOBE_ICE)
+                : water ? (1u << GLOBE_DEEP_OCEAN) | (1u << GLOBE_SHALLOW)
+                        : (1u << GLOBE_VEGETATION) | (1u << GLOBE_DESERT) | (1u << GLOBE_ICE);
             out->texels[y * EARTH_WIDTH + x] = nearest_texel(rgb[0], rgb[1], rgb[2], mask);
         }
     }
@@ -175,9 +178,12 @@ globe_map build_moon_map() {
             }
             for (const crater& c : craters) {
                 double d = std::acos(std::max(-1.0, std::min(1.0, dot(p, c.c)))) / c.r;
-                if (d < 0.8) a -= 0.12;
-                else if (d < 1.0) a += 0.16;
-                else if (d < 1.6 && c.r > 0.1) a += 0.05 * (1.6 - d); // ejecta
+                if (d < 0.8)
+                    a -= 0.12;
+                else if (d < 1.0)
+                    a += 0.16;
+                else if (d < 1.6 && c.r > 0.1)
+                    a += 0.05 * (1.6 - d); // ejecta
             }
             albedo[y * MOON_WIDTH + x] = a;
         }

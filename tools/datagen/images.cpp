@@ -17,21 +17,35 @@ namespace {
 // ---------------------------------------------------------------- the arcade palette, 130-151
 constexpr int ARCADE_FIRST = 130;
 enum arcade_colour : uint8_t {
-    BODY0 = 130, BODY1, BODY2, BODY3, // cabinet purple, dark to light
-    BEZEL0 = 134, BEZEL1, BEZEL2,     // screen surround greys
-    GLOW0 = 137, GLOW1, GLOW2,        // marquee light, red to amber
-    CHROME0 = 140, CHROME1,
-    RED0 = 142, RED1,
-    YELLOW0 = 144, YELLOW1,
-    CYAN0 = 146, CYAN1,
-    PINK0 = 148, PINK1,
-    WALL = 150, FLOOR = 151,
+    BODY0 = 130,
+    BODY1,
+    BODY2,
+    BODY3, // cabinet purple, dark to light
+    BEZEL0 = 134,
+    BEZEL1,
+    BEZEL2, // screen surround greys
+    GLOW0 = 137,
+    GLOW1,
+    GLOW2, // marquee light, red to amber
+    CHROME0 = 140,
+    CHROME1,
+    RED0 = 142,
+    RED1,
+    YELLOW0 = 144,
+    YELLOW1,
+    CYAN0 = 146,
+    CYAN1,
+    PINK0 = 148,
+    PINK1,
+    WALL = 150,
+    FLOOR = 151,
 };
 constexpr uint8_t ARCADE_RGB[22][3] = {
-    {34, 22, 56},   {58, 38, 96},   {88, 58, 140},  {126, 90, 186}, {18, 18, 24},  {38, 38, 48},
-    {68, 68, 82},   {96, 22, 12},   {190, 70, 24},  {255, 160, 48}, {140, 146, 162}, {222, 226, 236},
-    {130, 20, 20},  {236, 64, 52},  {150, 118, 12}, {250, 212, 44}, {20, 104, 136}, {70, 204, 232},
-    {136, 30, 100}, {240, 86, 172}, {14, 12, 22},   {7, 6, 12}};
+    {34, 22, 56},    {58, 38, 96},    {88, 58, 140},  {126, 90, 186}, {18, 18, 24},
+    {38, 38, 48},    {68, 68, 82},    {96, 22, 12},   {190, 70, 24},  {255, 160, 48},
+    {140, 146, 162}, {222, 226, 236}, {130, 20, 20},  {236, 64, 52},  {150, 118, 12},
+    {250, 212, 44},  {20, 104, 136},  {70, 204, 232}, {136, 30, 100}, {240, 86, 172},
+    {14, 12, 22},    {7, 6, 12}};
 
 image8_art arcade_image(int w, int h, uint8_t fill) {
     image8_art img;
@@ -50,14 +64,17 @@ void fill_rect(image8_art& img, int x0, int y0, int x1, int y1, uint8_t c) {
 }
 
 void put(image8_art& img, int x, int y, uint8_t c) {
-    if (x >= 0 && y >= 0 && x < img.width && y < img.height) img.pixels[size_t(y) * img.width + x] = c;
+    if (x >= 0 && y >= 0 && x < img.width && y < img.height)
+        img.pixels[size_t(y) * img.width + x] = c;
 }
 
 // A mask of glyph art scaled up by blocks: true where a glyph pixel is set.
 struct mask {
     int w, h;
     std::vector<uint8_t> on;
-    bool get(int x, int y) const { return x >= 0 && y >= 0 && x < w && y < h && on[size_t(y) * w + x]; }
+    bool get(int x, int y) const {
+        return x >= 0 && y >= 0 && x < w && y < h && on[size_t(y) * w + x];
+    }
 };
 
 mask word_mask(const glyph_set& letters, const char* word, int block, int gap, double slant) {
@@ -110,7 +127,7 @@ std::vector<uint8_t> image8_bytes(const image8_art& img) {
 // diamond under the word uses the centre colours 192-194. No palette is carried: the scene
 // player computes every one of these colours each frame.
 image8_art build_logo(const glyph_set& letters) {
-    const int BLOCK = 4, GAP = 3, MARGIN = 3;
+    const int BLOCK = 4, GAP = 2, MARGIN = 3;
     mask word = word_mask(letters, "VANTREL", BLOCK, GAP, 0.25);
     image8_art img;
     img.width = word.w + 2 * MARGIN + 3;
@@ -126,8 +143,10 @@ image8_art build_logo(const glyph_set& letters) {
                 // Bevel: lit from the top left; the face darkens toward the bottom.
                 int ly = y - MARGIN;
                 int j = ly < word.h * 2 / 5 ? 2 : ly < word.h * 7 / 10 ? 1 : 0;
-                if (!face(x, y - 1) || !face(x - 1, y)) j = 2;
-                else if (!face(x, y + 1) || !face(x + 1, y)) j = 0;
+                if (!face(x, y - 1) || !face(x - 1, y))
+                    j = 2;
+                else if (!face(x, y + 1) || !face(x + 1, y))
+                    j = 0;
                 put(img, x, y, uint8_t(96 + 3 * k + j));
                 continue;
             }
@@ -136,8 +155,10 @@ image8_art build_logo(const glyph_set& letters) {
                 for (int dx = -2; dx <= 2 && !outline; dx++)
                     if (std::abs(dx) + std::abs(dy) <= 3 && face(x + dx, y + dy)) outline = true;
             bool shadow = face(x - 3, y - 3) || face(x - 2, y - 2);
-            if (outline) put(img, x, y, uint8_t(144 + 3 * k + 1));
-            else if (shadow) put(img, x, y, uint8_t(144 + 3 * k));
+            if (outline)
+                put(img, x, y, uint8_t(144 + 3 * k + 1));
+            else if (shadow)
+                put(img, x, y, uint8_t(144 + 3 * k));
         }
     }
     // The centre mark: a diamond on a rule under the word, where the glint is drawn.
@@ -210,17 +231,20 @@ image8_art build_cabinet() {
     fill_rect(img, 118, deck + 4, 119, deck + 10, CHROME0);
     for (int dy = -3; dy <= 3; dy++)
         for (int dx = -3; dx <= 3; dx++)
-            if (dx * dx + dy * dy <= 10) put(img, 118 + dx, deck + 3 + dy, dx + dy < -1 ? RED1 : RED0);
+            if (dx * dx + dy * dy <= 10)
+                put(img, 118 + dx, deck + 3 + dy, dx + dy < -1 ? RED1 : RED0);
     fill_rect(img, 112, deck + 10, 125, deck + 11, BEZEL0);
     for (int b = 0; b < 2; b++) {
         int cx = 182 + 16 * b, cy = deck + 7;
         for (int dy = -3; dy <= 3; dy++)
             for (int dx = -4; dx <= 4; dx++)
-                if (dx * dx + 2 * dy * dy <= 18) put(img, cx + dx, cy + dy, dy < 0 ? YELLOW1 : YELLOW0);
+                if (dx * dx + 2 * dy * dy <= 18)
+                    put(img, cx + dx, cy + dy, dy < 0 ? YELLOW1 : YELLOW0);
     }
     // Coin door below the deck is off the picture; a speaker grille sits on the marquee's sides.
     for (int side = 0; side < 2; side++)
-        for (int y = 4; y < HY - 6; y += 2) fill_rect(img, side ? 232 : 80, y, side ? 239 : 87, y, GLOW0);
+        for (int y = 4; y < HY - 6; y += 2)
+            fill_rect(img, side ? 232 : 80, y, side ? 239 : 87, y, GLOW0);
     return img;
 }
 

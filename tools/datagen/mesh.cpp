@@ -19,7 +19,8 @@ void orient_outward(mesh& m, size_t first_face) {
     // Volumes are taken about the part's own centre so that large offsets cost no precision.
     size_t first_vert = m.faces.size() > first_face ? m.faces[first_face].a : m.verts.size();
     for (size_t i = first_face; i < m.faces.size(); i++)
-        first_vert = std::min<size_t>(first_vert, std::min({m.faces[i].a, m.faces[i].b, m.faces[i].c}));
+        first_vert =
+            std::min<size_t>(first_vert, std::min({m.faces[i].a, m.faces[i].b, m.faces[i].c}));
     dvec centre{0, 0, 0};
     for (size_t i = first_vert; i < m.verts.size(); i++) centre = centre + m.verts[i];
     centre = centre * (1.0 / double(std::max<size_t>(1, m.verts.size() - first_vert)));
@@ -52,8 +53,12 @@ dvec centroid(const std::vector<dvec>& ring) {
 dvec cross(dvec a, dvec b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-double dot(dvec a, dvec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double length(dvec a) { return std::sqrt(dot(a, a)); }
+double dot(dvec a, dvec b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+double length(dvec a) {
+    return std::sqrt(dot(a, a));
+}
 
 dvec xform::apply(dvec p) const {
     dvec s{p.x * scale.x, p.y * scale.y, p.z * scale.z};
@@ -144,7 +149,8 @@ void add_loft(mesh& m, const std::vector<std::vector<dvec>>& rings, const materi
 }
 
 void add_loft(mesh& m, const std::vector<std::vector<dvec>>& rings, uint8_t mat, const xform& x) {
-    add_loft(m, rings, [mat](int, int) { return mat; }, x);
+    add_loft(
+        m, rings, [mat](int, int) { return mat; }, x);
 }
 
 void add_lathe(mesh& m, const std::vector<rz>& profile, int segments, uint8_t mat, const xform& x,
@@ -200,7 +206,8 @@ void add_ellipsoid(mesh& m, dvec radii, int segments, int rings, const material_
 }
 
 void add_ellipsoid(mesh& m, dvec radii, int segments, int rings, uint8_t mat, const xform& x) {
-    add_ellipsoid(m, radii, segments, rings, [mat](int, int) { return mat; }, x);
+    add_ellipsoid(
+        m, radii, segments, rings, [mat](int, int) { return mat; }, x);
 }
 
 void add_torus(mesh& m, double major, double minor, int segments, int sides, uint8_t mat,
@@ -268,7 +275,7 @@ void add_pocket_box(mesh& m, dvec lo, dvec hi, double px, double py0, double py1
          outer_mat); // -y
     poly({v(X0, Y1, Z0), v(X1, Y1, Z0), v(X1, Y1, pz0), v(X1, Y1, pz1), v(X1, Y1, Z1),
           v(X0, Y1, Z1)},
-         outer_mat); // +y
+         outer_mat);                                                          // +y
     q(v(X0, Y0, Z0), v(X0, Y1, Z0), v(X1, Y1, Z0), v(X1, Y0, Z0), outer_mat); // -z
     q(v(X0, Y0, Z1), v(X1, Y0, Z1), v(X1, Y1, Z1), v(X0, Y1, Z1), outer_mat); // +z
     // +x frame: the two side pieces run the full height and carry the opening's corners.
@@ -334,9 +341,10 @@ std::string mesh_check(const std::vector<dvec>& verts, const std::vector<mesh_fa
         if (f.mat > 5) return "face " + std::to_string(i) + " has material above 5";
         dvec n = cross(verts[f.b] - verts[f.a], verts[f.c] - verts[f.a]);
         if (length(n) < 1e-6) return "face " + std::to_string(i) + " has no area";
-        for (auto e : {std::make_pair(f.a, f.b), std::make_pair(f.b, f.c),
-                       std::make_pair(f.c, f.a)}) {
-            if (++edges[e] > 1) return "edge used twice in one direction at face " + std::to_string(i);
+        for (auto e :
+             {std::make_pair(f.a, f.b), std::make_pair(f.b, f.c), std::make_pair(f.c, f.a)}) {
+            if (++edges[e] > 1)
+                return "edge used twice in one direction at face " + std::to_string(i);
         }
     }
     for (const auto& [e, count] : edges) {
@@ -357,13 +365,14 @@ std::string mesh_check(const std::vector<dvec>& verts, const std::vector<mesh_fa
     std::map<uint32_t, std::pair<double, dvec>> shells; // root -> volume, reference point
     for (const mesh_face& f : faces) {
         auto it = shells.find(find(f.a));
-        if (it == shells.end()) it = shells.emplace(find(f.a), std::make_pair(0.0, verts[f.a])).first;
+        if (it == shells.end())
+            it = shells.emplace(find(f.a), std::make_pair(0.0, verts[f.a])).first;
         dvec o = it->second.second;
-        it->second.first +=
-            dot(verts[f.a] - o, cross(verts[f.b] - o, verts[f.c] - o)) / 6;
+        it->second.first += dot(verts[f.a] - o, cross(verts[f.b] - o, verts[f.c] - o)) / 6;
     }
     for (const auto& [root, shell] : shells) {
-        if (shell.first <= 0) return "a shell is wound inward (volume " + std::to_string(shell.first) + ")";
+        if (shell.first <= 0)
+            return "a shell is wound inward (volume " + std::to_string(shell.first) + ")";
     }
     return {};
 }

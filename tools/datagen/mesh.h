@@ -1,4 +1,5 @@
-// mesh: closed triangle meshes composed from primitives, for the model recipes of the asset builder.
+// mesh: closed triangle meshes composed from primitives, for the model recipes of the asset
+// builder.
 //
 // Every primitive is a closed surface by itself and is wound outward (its signed volume is made
 // positive), so a ship built from overlapping parts is still a set of closed, outward-facing
@@ -15,9 +16,15 @@ namespace vantrel::datagen {
 struct dvec {
     double x, y, z;
 };
-inline dvec operator+(dvec a, dvec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline dvec operator-(dvec a, dvec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline dvec operator*(dvec a, double s) { return {a.x * s, a.y * s, a.z * s}; }
+inline dvec operator+(dvec a, dvec b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline dvec operator-(dvec a, dvec b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline dvec operator*(dvec a, double s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
 dvec cross(dvec a, dvec b);
 double dot(dvec a, dvec b);
 double length(dvec a);
@@ -84,12 +91,14 @@ void add_prism(mesh& m, const std::vector<dvec>& outline_xz, double y0, double y
                const xform& x);
 // A box [lo, hi] with a rectangular pocket opening in its +x face: the pocket spans
 // x in [pocket_x, hi.x], y in [py0, py1], z in [pz0, pz1].
-void add_pocket_box(mesh& m, dvec lo, dvec hi, double pocket_x, double py0, double py1,
-                    double pz0, double pz1, uint8_t outer_mat, uint8_t inner_mat, uint8_t back_mat);
+void add_pocket_box(mesh& m, dvec lo, dvec hi, double pocket_x, double py0, double py1, double pz0,
+                    double pz1, uint8_t outer_mat, uint8_t inner_mat, uint8_t back_mat);
 
 // Mirror of a part about x = 0 is built by the recipes calling the builder twice; this helper
 // returns the mirrored placement point.
-inline dvec mirror_x(dvec p) { return {-p.x, p.y, p.z}; }
+inline dvec mirror_x(dvec p) {
+    return {-p.x, p.y, p.z};
+}
 
 // Structural checks the game relies on: every directed edge used once and matched by its
 // reverse (closed and consistently wound), every face of positive area, every shell of positive

@@ -1,4 +1,5 @@
-// models: the recipes of every ship, station, planet stand-in and pylon store, and the ".model" writer.
+// models: the recipes of every ship, station, planet stand-in and pylon store, and the ".model"
+// writer.
 //
 // Each recipe builds one level of detail from a quality factor: round parts get more segments
 // and small parts (lights, stripes, windows, greebles) appear only when the factor is high
@@ -27,22 +28,24 @@ struct quality {
         int n = static_cast<int>(std::lround(base * f / 2)) * 2;
         return n < lo ? lo : n;
     }
-    bool fine() const { return f >= 0.7; }     // lights, stripes, windows
-    bool finest() const { return f >= 1.5; }   // greebles
-    bool coarse() const { return f < 0.25; }   // the far silhouette only
+    bool fine() const { return f >= 0.7; }   // lights, stripes, windows
+    bool finest() const { return f >= 1.5; } // greebles
+    bool coarse() const { return f < 0.25; } // the far silhouette only
 };
 
 using recipe = std::function<void(mesh&, std::vector<mesh_node>&, const quality&)>;
 
 // A six-point hull section: flat-topped hexagon of half-width w, deck height ht above and keel
 // depth hb below the centre line at height y.
-std::vector<dvec> hex_ring(double z, double w, double ht, double hb, double y = 0,
-                           double top = 0.6, double bottom = 0.7) {
-    return {{w, y, z},           {w * top, y + ht, z},     {-w * top, y + ht, z},
-            {-w, y, z},          {-w * bottom, y - hb, z}, {w * bottom, y - hb, z}};
+std::vector<dvec> hex_ring(double z, double w, double ht, double hb, double y = 0, double top = 0.6,
+                           double bottom = 0.7) {
+    return {{w, y, z},  {w * top, y + ht, z},     {-w * top, y + ht, z},
+            {-w, y, z}, {-w * bottom, y - hb, z}, {w * bottom, y - hb, z}};
 }
 
-std::vector<dvec> pole(double z, double y = 0) { return {{0, y, z}}; }
+std::vector<dvec> pole(double z, double y = 0) {
+    return {{0, y, z}};
+}
 
 // A small light or marker cube.
 void add_light(mesh& m, dvec at, double size, uint8_t mat = LIGHTS) {
@@ -98,7 +101,8 @@ void build_stihac(mesh& m, std::vector<mesh_node>& nodes, const quality& q) {
         add_cylinder(m, 0.3, -4.38, -4.2, q.seg(10, 4), LIGHTS, place({ex, -0.08, 0}));
         // Tail fin, canted outward.
         std::vector<dvec> fin = {{0, 0, -3.9}, {0, 0, -2.1}, {1.05, 0, -3.5}, {1.1, 0, -4.05}};
-        add_prism(m, fin, -0.05, 0.05, ACCENT, place_rot({0.5 * side, 0.38, 0}, 0, 0, 90 + 14 * side));
+        add_prism(m, fin, -0.05, 0.05, ACCENT,
+                  place_rot({0.5 * side, 0.38, 0}, 0, 0, 90 + 14 * side));
     }
 
     // Pylons under the wings; the stores hang from the nodes at the stub's lower face.
@@ -112,9 +116,9 @@ void build_stihac(mesh& m, std::vector<mesh_node>& nodes, const quality& q) {
         if (q.level == 0) nodes.push_back({name, "pylon", at});
     }
     if (q.finest()) {
-        add_light(m, {0, 0.82, -2.9}, 0.12);                          // beacon
-        add_box(m, {-0.12, -0.62, 2.0}, {0.12, -0.4, 3.0}, DARK);     // sensor blister
-        add_box(m, {-0.5, 0.12, -3.75}, {0.5, 0.4, -3.6}, DARK);      // exhaust baffle
+        add_light(m, {0, 0.82, -2.9}, 0.12);                      // beacon
+        add_box(m, {-0.12, -0.62, 2.0}, {0.12, -0.4, 3.0}, DARK); // sensor blister
+        add_box(m, {-0.5, 0.12, -3.75}, {0.5, 0.4, -3.6}, DARK);  // exhaust baffle
     }
 }
 
@@ -147,7 +151,12 @@ void build_bomb(mesh& m, std::vector<mesh_node>&, const quality& q) {
     const double y = -0.25;
     xform at = place({0, y, 0});
     add_lathe(m,
-              {{0.0, -0.9}, {0.09, -0.9}, {0.16, -0.55}, {0.22, -0.1}, {0.22, 0.35}, {0.17, 0.7},
+              {{0.0, -0.9},
+               {0.09, -0.9},
+               {0.16, -0.55},
+               {0.22, -0.1},
+               {0.22, 0.35},
+               {0.17, 0.7},
                {0.0, 0.88}},
               q.seg(12, 5), DARK, at);
     add_cylinder(m, 0.225, 0.4, 0.5, q.seg(12, 5), ACCENT, at);
@@ -163,8 +172,16 @@ void build_bomb(mesh& m, std::vector<mesh_node>&, const quality& q) {
 void build_station(mesh& m, std::vector<mesh_node>&, const quality& q) {
     xform up = place_rot({0, 0, 0}, -90, 0, 0); // lathes along +y
     add_lathe(m,
-              {{0, -15}, {3, -15}, {5, -12.5}, {5, -5}, {7, -3.2}, {7, 3.2}, {5, 5}, {5, 12.5},
-               {3.2, 14}, {0, 14}},
+              {{0, -15},
+               {3, -15},
+               {5, -12.5},
+               {5, -5},
+               {7, -3.2},
+               {7, 3.2},
+               {5, 5},
+               {5, 12.5},
+               {3.2, 14},
+               {0, 14}},
               q.seg(16, 6), HULL, up);
     add_torus(m, 23.5, 3.3, q.seg(36, 10), q.seg(10, 4), HULL, up);
     int spokes = 4;
@@ -191,7 +208,8 @@ void build_station(mesh& m, std::vector<mesh_node>&, const quality& q) {
             dvec dir{std::cos(a), 0, std::sin(a)};
             add_light(m, dir * 23.5 + dvec{0, 3.35, 0}, 0.7);
             if (q.finest()) {
-                xform w = place_rot(dir * 26.75, 0, -std::atan2(dir.z, dir.x) * 180 / 3.14159265358979, 0);
+                xform w = place_rot(dir * 26.75, 0,
+                                    -std::atan2(dir.z, dir.x) * 180 / 3.14159265358979, 0);
                 add_box(m, {-0.2, -1.0, -1.5}, {0.2, 1.0, 1.5}, GLASS, w);
             }
         }
@@ -207,7 +225,13 @@ void build_stanice_dock(mesh& m, std::vector<mesh_node>&, const quality& q) {
     const int drum = q.seg(24, 8);
     const double phase = 180.0 / drum, apothem = 110 * std::cos(3.14159265358979 / drum);
     add_lathe(m,
-              {{0, -430}, {40, -430}, {70, -400}, {105, -360}, {110, -300}, {110, 250}, {95, 305},
+              {{0, -430},
+               {40, -430},
+               {70, -400},
+               {105, -360},
+               {110, -300},
+               {110, 250},
+               {95, 305},
                {60, 320}},
               drum, HULL, along_x, phase);
     for (double x : {-250.0, -60.0, 140.0})
@@ -275,8 +299,9 @@ void build_transport(mesh& m, std::vector<mesh_node>&, const quality& q) {
     add_box(m, {-3, -3, -50}, {3, 3, 48}, DARK); // spine
     // Bridge block, deck house with its window band, and the blunt nose.
     add_box(m, {-8, -5, 46}, {8, 5, 58}, HULL);
-    add_loft(m, {{{8, -5, 58}, {8, 5, 58}, {-8, 5, 58}, {-8, -5, 58}},
-                 {{5.5, -3.5, 63.5}, {5.5, 3, 63.5}, {-5.5, 3, 63.5}, {-5.5, -3.5, 63.5}}},
+    add_loft(m,
+             {{{8, -5, 58}, {8, 5, 58}, {-8, 5, 58}, {-8, -5, 58}},
+              {{5.5, -3.5, 63.5}, {5.5, 3, 63.5}, {-5.5, 3, 63.5}, {-5.5, -3.5, 63.5}}},
              HULL, {});
     add_box(m, {-6, 5, 47}, {6, 8.5, 56}, HULL);
     add_box(m, {-5.4, 6.3, 55.7}, {5.4, 7.7, 56.4}, GLASS);
@@ -332,8 +357,10 @@ void build_bio_stihacka(mesh& m, std::vector<mesh_node>&, const quality& q) {
     add_ellipsoid(m, {1.9, 1.3, 1.9}, s, r, ACCENT, place({0, 0.05, -0.4}));
     add_ellipsoid(m, {1.5, 0.8, 2.4}, s, r, DARK, place({0, -0.55, 0.3}));
     // Tail of shrinking segments curling upward, with a fin.
-    const double tail[4][4] = {{-2.4, 0.25, 1.2, 1.0}, {-3.5, 0.5, 0.9, 0.8},
-                               {-4.4, 0.85, 0.65, 0.6}, {-5.1, 1.25, 0.42, 0.45}};
+    const double tail[4][4] = {{-2.4, 0.25, 1.2, 1.0},
+                               {-3.5, 0.5, 0.9, 0.8},
+                               {-4.4, 0.85, 0.65, 0.6},
+                               {-5.1, 1.25, 0.42, 0.45}};
     int segs = q.coarse() ? 2 : 4;
     for (int i = 0; i < segs; i++) {
         add_ellipsoid(m, {tail[i][2], tail[i][2] * 0.8, tail[i][3]}, s, r, i % 2 ? ACCENT : HULL,
@@ -385,8 +412,8 @@ void build_lehka_fregata(mesh& m, std::vector<mesh_node>&, const quality& q) {
     add_prism(m, {{-14, 0, -13}, {14, 0, -13}, {12, 0, -3}, {-12, 0, -3}}, -0.6, 0.6, DARK, {});
     for (int side : {1, -1}) {
         xform at = place({14.0 * side, 0, 0});
-        add_lathe(m, {{1.6, -21}, {2.3, -19.5}, {2.3, 2}, {1.6, 6}, {0.0, 8.5}}, q.seg(10, 4), ACCENT,
-                  at);
+        add_lathe(m, {{1.6, -21}, {2.3, -19.5}, {2.3, 2}, {1.6, 6}, {0.0, 8.5}}, q.seg(10, 4),
+                  ACCENT, at);
         add_cylinder(m, 1.5, -21.5, -20.8, q.seg(10, 4), LIGHTS, at);
         // Dorsal fins on the booms.
         add_prism(m, {{0, 0, -19}, {0, 0, -9}, {3.2, 0, -16}, {3.4, 0, -20}}, -0.3, 0.3, HULL,
@@ -413,9 +440,10 @@ void build_kriznik(mesh& m, std::vector<mesh_node>&, const quality& q) {
     hull.push_back(pole(54, -0.8));
     add_loft(m, hull, DARK, {});
     // Accent ridge along the spine.
-    add_loft(m, {{{0.8, 5.5, -40}, {0, 7.6, -40}, {-0.8, 5.5, -40}},
-                 {{0.8, 6.8, -12}, {0, 9.0, -12}, {-0.8, 6.8, -12}},
-                 {{0.6, 4.4, 20}, {0, 6.0, 20}, {-0.6, 4.4, 20}}},
+    add_loft(m,
+             {{{0.8, 5.5, -40}, {0, 7.6, -40}, {-0.8, 5.5, -40}},
+              {{0.8, 6.8, -12}, {0, 9.0, -12}, {-0.8, 6.8, -12}},
+              {{0.6, 4.4, 20}, {0, 6.0, 20}, {-0.6, 4.4, 20}}},
              ACCENT, {});
     // Command tower with its bridge windows.
     add_box(m, {-4.5, 5, -38}, {4.5, 16, -22}, HULL);
@@ -499,7 +527,9 @@ struct recipe_entry {
 
 } // namespace
 
-int32_t to_fix16(double metres) { return static_cast<int32_t>(std::lround(metres * 65536.0)); }
+int32_t to_fix16(double metres) {
+    return static_cast<int32_t>(std::lround(metres * 65536.0));
+}
 
 std::vector<uint8_t> model_file_bytes(const model_asset& a) {
     bytes b;

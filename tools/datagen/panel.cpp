@@ -21,18 +21,34 @@ constexpr int W = 320, H1 = 12, H2 = 48, F = 130;
 constexpr int BOTTOM_Y = PANEL_SCREEN_HEIGHT - H2; // screen row of the bottom band
 
 enum colour : uint8_t {
-    P0 = F, P1, P2, P3, P4, P5, // metal, dark to light
-    LCD_BG = F + 6, LCD_FG,
-    SCOPE_BG = F + 8, SCOPE_GRID,
-    LIT_FACE = F + 10, LIT_LABEL,
-    GREEN = F + 12, YELLOW, RED,
-    GAUGE_EMPTY = F + 15, ACCENT, LAMP_ON, LAMP_OFF, HIGHLIGHT, SHADOW, BLUE,
+    P0 = F,
+    P1,
+    P2,
+    P3,
+    P4,
+    P5, // metal, dark to light
+    LCD_BG = F + 6,
+    LCD_FG,
+    SCOPE_BG = F + 8,
+    SCOPE_GRID,
+    LIT_FACE = F + 10,
+    LIT_LABEL,
+    GREEN = F + 12,
+    YELLOW,
+    RED,
+    GAUGE_EMPTY = F + 15,
+    ACCENT,
+    LAMP_ON,
+    LAMP_OFF,
+    HIGHLIGHT,
+    SHADOW,
+    BLUE,
 };
 constexpr uint8_t PANEL_RGB_TABLE[22][3] = {
-    {18, 20, 26},   {32, 35, 44},  {48, 52, 64},   {70, 76, 92},   {100, 108, 128}, {150, 158, 178},
-    {8, 22, 16},    {120, 255, 170}, {4, 26, 16},  {26, 96, 60},   {255, 176, 48},  {255, 244, 210},
-    {70, 220, 90},  {240, 200, 50}, {240, 70, 50}, {20, 22, 28},   {200, 120, 30},  {90, 255, 120},
-    {36, 60, 44},   {200, 208, 225}, {6, 6, 10},   {70, 140, 230}};
+    {18, 20, 26},  {32, 35, 44},    {48, 52, 64},  {70, 76, 92},  {100, 108, 128}, {150, 158, 178},
+    {8, 22, 16},   {120, 255, 170}, {4, 26, 16},   {26, 96, 60},  {255, 176, 48},  {255, 244, 210},
+    {70, 220, 90}, {240, 200, 50},  {240, 70, 50}, {20, 22, 28},  {200, 120, 30},  {90, 255, 120},
+    {36, 60, 44},  {200, 208, 225}, {6, 6, 10},    {70, 140, 230}};
 
 struct surface {
     int w, h;
@@ -60,7 +76,9 @@ struct fonts {
     glyph_set label, readout;
 };
 
-int label_width(const char* s) { return int(std::strlen(s)) * 4 - 1; }
+int label_width(const char* s) {
+    return int(std::strlen(s)) * 4 - 1;
+}
 
 void draw_label(surface& s, const glyph_set& font, int x, int y, const char* text, uint8_t c) {
     for (const char* p = text; *p; p++, x += 4) {
@@ -213,15 +231,25 @@ bool build_panel(const std::string& assets_dir, panel_art* out) {
         const char* text;
     };
     const spec buttons[] = {
-        {5, 2, 1, 29, 9, "MAPS"},       {3, 32, 1, 59, 9, "PROF"},     {4, 62, 1, 89, 9, "COMM"},
-        {6, 92, 1, 119, 9, "ANLZ"},     {9, 184, 1, 201, 9, "||"},     {10, 204, 1, 221, 9, ">"},
-        {11, 224, 1, 241, 9, ">>"},     {12, 244, 1, 265, 9, ">>>"},   {8, 288, 1, 317, 9, "EXIT"},
-        {0, 217, H1 + 38, 240, H1 + 46, "ENG"},  {1, 243, H1 + 38, 266, H1 + 46, "AUTO"},
-        {2, 269, H1 + 38, 292, H1 + 46, "GEAR"}, {7, 295, H1 + 38, 317, H1 + 46, "JUMP"},
-        {13, 299, H1 + 4, 317, H1 + 13, "G1"},   {14, 299, H1 + 15, 317, H1 + 24, "G2"},
+        {5, 2, 1, 29, 9, "MAPS"},
+        {3, 32, 1, 59, 9, "PROF"},
+        {4, 62, 1, 89, 9, "COMM"},
+        {6, 92, 1, 119, 9, "ANLZ"},
+        {9, 184, 1, 201, 9, "||"},
+        {10, 204, 1, 221, 9, ">"},
+        {11, 224, 1, 241, 9, ">>"},
+        {12, 244, 1, 265, 9, ">>>"},
+        {8, 288, 1, 317, 9, "EXIT"},
+        {0, 217, H1 + 38, 240, H1 + 46, "ENG"},
+        {1, 243, H1 + 38, 266, H1 + 46, "AUTO"},
+        {2, 269, H1 + 38, 292, H1 + 46, "GEAR"},
+        {7, 295, H1 + 38, 317, H1 + 46, "JUMP"},
+        {13, 299, H1 + 4, 317, H1 + 13, "G1"},
+        {14, 299, H1 + 15, 317, H1 + 24, "G2"},
     };
     for (const spec& b : buttons)
-        p.buttons.push_back(draw_button(normal, lit, f.label, b.action, b.x0, b.r0, b.x1, b.r1, b.text));
+        p.buttons.push_back(
+            draw_button(normal, lit, f.label, b.action, b.x0, b.r0, b.x1, b.r1, b.text));
     // A name plate between the page and warp buttons.
     normal.bevel(124, 1, 179, 9, P1, false);
     lit.bevel(124, 1, 179, 9, P1, false);
@@ -268,7 +296,8 @@ bool build_panel(const std::string& assets_dir, panel_art* out) {
     // Text readout glyphs (kind 8); the "0" carries the two readout positions.
     const int RX = 221, R1 = H1 + 7, R2 = H1 + 16;
     for (int i = 0; PANEL_GLYPH_ORDER[i]; i++) {
-        panel_art::sprite g = make_sprite(8, i, RX, R1, readout_glyph(f.readout, PANEL_GLYPH_ORDER[i]));
+        panel_art::sprite g =
+            make_sprite(8, i, RX, R1, readout_glyph(f.readout, PANEL_GLYPH_ORDER[i]));
         if (i == 0) {
             g.param[0] = RX;
             g.param[1] = R1;

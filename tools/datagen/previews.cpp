@@ -29,26 +29,31 @@ void livery(palette& p, int first, rgb main, rgb accent, rgb lights) {
     const int g[4] = {35, 56, 78, 100};
     for (int m = 0; m < 6; m++)
         for (int j = 0; j < 4; j++)
-            p.c[first + 4 * m + j] = {uint8_t(mats[m].r * g[j] / 100), uint8_t(mats[m].g * g[j] / 100),
+            p.c[first + 4 * m + j] = {uint8_t(mats[m].r * g[j] / 100),
+                                      uint8_t(mats[m].g * g[j] / 100),
                                       uint8_t(mats[m].b * g[j] / 100)};
 }
 
 palette game_palette() {
     palette p;
-    for (int k = 0; k < 40; k++) p.c[90 + k] = {uint8_t(30 + 3 * k), uint8_t(30 + 3 * k), uint8_t(50 + 3 * k)};
-    const rgb ramps[6] = {{25, 70, 170}, {50, 135, 60}, {235, 238, 245}, {150, 120, 75}, {60, 130, 200}, {95, 95, 100}};
+    for (int k = 0; k < 40; k++)
+        p.c[90 + k] = {uint8_t(30 + 3 * k), uint8_t(30 + 3 * k), uint8_t(50 + 3 * k)};
+    const rgb ramps[6] = {{25, 70, 170},  {50, 135, 60},  {235, 238, 245},
+                          {150, 120, 75}, {60, 130, 200}, {95, 95, 100}};
     const int f[8] = {9, 26, 38, 50, 63, 75, 87, 100};
     for (int i = 0; i < 6; i++)
         for (int j = 0; j < 8; j++)
-            p.c[152 + 8 * i + j] = {uint8_t(ramps[i].r * f[j] / 100), uint8_t(ramps[i].g * f[j] / 100),
+            p.c[152 + 8 * i + j] = {uint8_t(ramps[i].r * f[j] / 100),
+                                    uint8_t(ramps[i].g * f[j] / 100),
                                     uint8_t(ramps[i].b * f[j] / 100)};
     livery(p, 16, {190, 192, 198}, {200, 40, 35}, {70, 150, 255});
     livery(p, 40, {205, 185, 135}, {40, 125, 60}, {90, 255, 120});
     livery(p, 64, {165, 185, 215}, {230, 120, 30}, {255, 80, 60});
     livery(p, 200, {170, 172, 182}, {200, 150, 30}, {70, 150, 255});
     livery(p, 224, {150, 160, 178}, {235, 135, 30}, {255, 180, 60});
-    const rgb panel[10] = {{24, 26, 32}, {70, 74, 88}, {175, 180, 195}, {70, 200, 95}, {225, 195, 60},
-                           {230, 65, 50}, {44, 47, 56}, {60, 52, 40}, {255, 190, 60}, {80, 170, 255}};
+    const rgb panel[10] = {{24, 26, 32},   {70, 74, 88},  {175, 180, 195}, {70, 200, 95},
+                           {225, 195, 60}, {230, 65, 50}, {44, 47, 56},    {60, 52, 40},
+                           {255, 190, 60}, {80, 170, 255}};
     for (int i = 0; i < 10; i++) p.c[6 + i] = panel[i];
     p.c[255] = {255, 255, 255};
     return p;
@@ -63,7 +68,8 @@ struct canvas {
     }
     void blit(const canvas& s, int x0, int y0, int scale = 1) {
         for (int y = 0; y < s.h * scale; y++)
-            for (int x = 0; x < s.w * scale; x++) put(x0 + x, y0 + y, s.px[size_t(y / scale) * s.w + x / scale]);
+            for (int x = 0; x < s.w * scale; x++)
+                put(x0 + x, y0 + y, s.px[size_t(y / scale) * s.w + x / scale]);
     }
 };
 
@@ -212,7 +218,8 @@ canvas image_canvas(const image8_art& img) {
 void palette_strip(canvas& sheet, int x0, int y0, int first, int count) {
     for (int i = 0; i < count; i++)
         for (int y = 0; y < 8; y++)
-            for (int x = 0; x < 8; x++) sheet.put(x0 + 9 * (i % 32) + x, y0 + 9 * (i / 32) + y, uint8_t(first + i));
+            for (int x = 0; x < 8; x++)
+                sheet.put(x0 + 9 * (i % 32) + x, y0 + 9 * (i / 32) + y, uint8_t(first + i));
 }
 
 bool image_sheets(const std::string& assets, const std::string& out, palette pal) {
@@ -226,16 +233,21 @@ bool image_sheets(const std::string& assets, const std::string& out, palette pal
     for (int k = 0; k < 16; k++) {
         int ia = std::max(0, 256 - std::abs(k - 6) * 85);
         for (int j = 0; j < 3; j++) {
-            auto sc = [&](int base, int boost) { return uint8_t(std::min(255, (base + (255 - base) * boost / 256) * level[j] >> 8)); };
+            auto sc = [&](int base, int boost) {
+                return uint8_t(std::min(255, (base + (255 - base) * boost / 256) * level[j] >> 8));
+            };
             lp.c[96 + 3 * k + j] = {sc(70, ia), sc(130, ia), sc(230, ia)};
             lp.c[144 + 3 * k + j] = {sc(230, 0), sc(170, 0), sc(40, 0)};
         }
     }
-    for (int j = 0; j < 3; j++) lp.c[192 + j] = {uint8_t(255 * level[j] >> 8), uint8_t(240 * level[j] >> 8), uint8_t(200 * level[j] >> 8)};
+    for (int j = 0; j < 3; j++)
+        lp.c[192 + j] = {uint8_t(255 * level[j] >> 8), uint8_t(240 * level[j] >> 8),
+                         uint8_t(200 * level[j] >> 8)};
     lp.c[1] = {8, 8, 20};
     canvas ls(logo.width * 2 + 8, logo.height * 2 + 8, 1);
     canvas lc = image_canvas(logo);
-    for (auto& v : lc.px) if (v == 0) v = 1;
+    for (auto& v : lc.px)
+        if (v == 0) v = 1;
     ls.blit(lc, 4, 4, 2);
     if (!write_png(out + "/image_logo.png", ls, lp)) return false;
     // Cabinet with the arcade title in its marquee (as the arcade screen composes them).
@@ -247,7 +259,8 @@ bool image_sheets(const std::string& assets, const std::string& out, palette pal
     int tx = (320 - title.width) / 2, ty = (23 - title.height) / 2;
     for (int y = 0; y < title.height; y++)
         for (int x = 0; x < title.width; x++)
-            if (tc.px[size_t(y) * title.width + x]) cc.put(tx + x, ty + y, tc.px[size_t(y) * title.width + x]);
+            if (tc.px[size_t(y) * title.width + x])
+                cc.put(tx + x, ty + y, tc.px[size_t(y) * title.width + x]);
     canvas cs(320 * 2 + 8, 256 * 2 + 40, 1);
     cs.blit(cc, 4, 4, 2);
     palette_strip(cs, 4, 256 * 2 + 12, 130, 22);
@@ -275,12 +288,16 @@ bool panel_sheet(const std::string& game_dir, const std::string& out, palette pa
         return false;
     }
     for (int i = 0; i < panel.colour_count; i++)
-        pal.c[panel.first_colour + i] = {panel.palette[3 * i], panel.palette[3 * i + 1], panel.palette[3 * i + 2]};
+        pal.c[panel.first_colour + i] = {panel.palette[3 * i], panel.palette[3 * i + 1],
+                                         panel.palette[3 * i + 2]};
     const int rows = panel.top_rows + panel.bottom_rows;
-    auto screen_row = [&](int r) { return r < panel.top_rows ? r : 256 - panel.bottom_rows + (r - panel.top_rows); };
+    auto screen_row = [&](int r) {
+        return r < panel.top_rows ? r : 256 - panel.bottom_rows + (r - panel.top_rows);
+    };
     auto draw = [&](canvas& c, const uint8_t* image) {
         for (int r = 0; r < rows; r++)
-            for (int x = 0; x < panel.width; x++) c.put(x, screen_row(r), image[r * panel.width + x]);
+            for (int x = 0; x < panel.width; x++)
+                c.put(x, screen_row(r), image[r * panel.width + x]);
     };
     auto blit = [&](canvas& c, const panel_sprite* s, int x, int y) {
         if (!s) return;
@@ -296,7 +313,9 @@ bool panel_sheet(const std::string& game_dir, const std::string& out, palette pa
             const panel_sprite* g = cockpit_panel_sprite(&panel, 6, i);
             blit(*c, g, g->x, g->y);
             int judged = i == 3 ? 100 - levels[i] : levels[i];
-            uint8_t colour = uint8_t(panel.first_colour + (judged >= 51 ? 12 : judged >= 26 ? 13 : 14));
+            uint8_t colour = uint8_t(panel.first_colour + (judged >= 51   ? 12
+                                                           : judged >= 26 ? 13
+                                                                          : 14));
             int m = g->h <= 4 ? 1 : g->h / 5, len = (g->w - 2 * m) * levels[i] / 100;
             for (int y = g->y + m; y <= g->y + g->h - 1 - m; y++)
                 for (int x = g->x + m; x < g->x + m + len; x++) c->put(x, screen_row(y), colour);
@@ -310,7 +329,8 @@ bool panel_sheet(const std::string& game_dir, const std::string& out, palette pa
                 if (at) blit(*c, cockpit_panel_sprite(&panel, 8, int(at - PANEL_GLYPHS)), x, y);
             }
         }
-        blit(*c, cockpit_panel_sprite(&panel, 1, 1), cockpit_panel_sprite(&panel, 1, 1)->x, cockpit_panel_sprite(&panel, 1, 1)->y);
+        blit(*c, cockpit_panel_sprite(&panel, 1, 1), cockpit_panel_sprite(&panel, 1, 1)->x,
+             cockpit_panel_sprite(&panel, 1, 1)->y);
         const panel_sprite* scope = cockpit_panel_sprite(&panel, 7, 0);
         blit(*c, scope, scope->x, scope->y);
         const panel_sprite* lamp = cockpit_panel_sprite(&panel, 2, 0);
@@ -328,7 +348,8 @@ bool panel_sheet(const std::string& game_dir, const std::string& out, palette pa
         const panel_sprite* icon = cockpit_panel_sprite(&panel, 3, 1);
         blit(*c, icon, icon->x, icon->y);
         blit(*c, cockpit_panel_sprite(&panel, 4, 0), icon->param[0], icon->param[1]);
-        blit(*c, cockpit_panel_sprite(&panel, 4, 4), icon->param[0] + icon->param[2], icon->param[1]);
+        blit(*c, cockpit_panel_sprite(&panel, 4, 4), icon->param[0] + icon->param[2],
+             icon->param[1]);
     }
     canvas sheet(2 * 640 + 12, 512 + 8, 1);
     sheet.blit(rest, 4, 4, 2);

@@ -1,0 +1,157 @@
+// Globe textures: the parser's refusals, the shade rule and the 16-slot cache.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "render/globe.h"
+#include "shell/services.h"
+
+namespace vantrel {
+namespace {
+
+std::vector<uint8_t> globe_file(uint16_t version, uint16_t width, uint16_t height, uint32_t radius,
+                                size_t pixels) {
+    std::vector<uint8_t> f = {'G',
+                              'L',
+                              'O',
+                              'B',
+                              uint8_t(version >> 8),
+                              uint8_t(version),
+                              uint8_t(width >> 8),
+                              uint8_t(width),
+                              uint8_t(height >> 8),
+                              uint8_t(height),
+                              uint8_t(radius >> 24),
+                              uint8_t(radius >> 16),
+                              uint8_t(radius >> 8),
+                              uint8_t(radius)};
+    for (size_t i = 0; i < pixels; i++) f.push_back(uint8_t(152 + i % 48));
+    return f;
+}
+
+TEST(GlobeParse, ReadsHeaderAndPointsIntoTheBuffer) {
+    auto f = globe_file(1, 8, 4, 4800, 32);
+    globe_texture t;
+    ASSERT_EQ(globe_texture_parse(f.data(), uint32_t(f.size()), &t), 1);
+    EXPECT_EQ(t.width, 8);
+    EXPECT_EQ(t.shift, 3);
+    EXPECT_EQ(t.height, 4);
+    EXPECT_EQ(t.radius, 4800u);
+    EXPECT_EQ(t.pixels, f.data() + 14);
+    // Trailing bytes are ignored.
+    f.push_back(7);
+    EXPECT_EQ(globe_texture_parse(f.data(), uint32_t(f.size()), &t), 1);
+}
+
+TEST(GlobeParse, WidthMustBeAPowerOfTwoAndHeightNonZero) {
+    globe_texture t;
+    auto one = globe_file(1, 1, 1, 10, 1);
+    EXPECT_EQ(globe_texture_parse(one.data(), uint32_t(one.size()), &t), 1);
+    EXPECT_EQ(t.shift, 0);
+    for (uint16_t w : {0, 3, 6, 12, 0x8001}) {
+        auto f = globe_file(1, w, 1, 10, w);
+        EXPECT_EQ(globe_texture_parse(f.data(), uint32_t(f.size()), &t), 0) << w;
+    }
+    auto wide = globe_file(1, 0x8000, 1, 10, 0x8000);
+    EXPECT_EQ(globe_texture_parse(wide.data(), uint32_t(wide.size()), &t), 1);
+    EXPECT_EQ(t.shift, 15);
+    auto flat = globe_file(1, 4, 0, 10, 0);
+    EXPECT_EQ(globe_texture_parse(flat.data(), uint32_t(flat.size()), &t), 0);
+}
+
+TEST(GlobeParse, RefusesOtherMagicVersionAndEveryTruncation) {
+    globe_texture t;
+    auto f = globe_file(1, 16, 8, 1300, 128);
+    for (uint32_t size = 0; size < f.size(); size++) {
+        // Each short copy lives in a buffer of exactly that size, so a read past it is caught
+        // by the address sanitizer.
+        std::vector<uint8_t> cut(f.begin(), f.begin() + size);
+        EXPECT_EQ(globe_texture_parse(cut.data(), size, &t), 0) << size;
+        EXPECT_EQ(t.pixels, nullptr);
+    }
+    auto v2 = globe_file(2, 16, 8, 1300, 128);
+    EXPECT_EQ(globe_texture_parse(v2.data(), uint32_t(v2.size()), &t), 0);
+    f[3] = 'X';
+    EXPECT_EQ(globe_texture_parse(f.data(), uint32_t(f.size()), &t), 0);
+    EXPECT_EQ(globe_texture_parse(nullptr, 0, &t), 0);
+    // The largest dimensions must not overflow the size check.
+    auto huge = globe_file(1, 0x8000, 0xFFFF, 1, 16);
+    EXPECT_EQ(globe_texture_parse(huge.data(), uint32_t(huge.size()), &t), 0);
+}
+
+TEST(GlobeShade, FullLightShowsTheTexelAndDarknessKeepsTheRampBase) {
+    const uint8_t ocean_mid = globe_texel(GLOBE_DEEP_OCEAN, 4); // 156
+    EXPECT_EQ(ocean_mid, 156);
+    EXPECT_EQ(globe_shade(ocean_mid, 7), 156);
+    EXPECT_EQ(globe_shade(ocean_mid, 6), 155);
+    EXPECT_EQ(globe_shade(ocean_mid, 4), 153);
+    EXPECT_EQ(globe_shade(ocean_mid, 3), 152);
+    EXPECT_EQ(globe_shade(ocean_mid, 0), 152);
+    EXPECT_EQ(globe_shade(ocean_mid, -5), 152);
+    EXPECT_EQ(globe_shade(ocean_mid, 99), 156);
+    // Never leaves its own ramp: the brightest ice stays ice, the darkest regolith stays.
+    EXPECT_EQ(globe_shade(globe_texel(GLOBE_ICE, 7), 7), 175);
+    EXPECT_EQ(globe_shade(globe_texel(GLOBE_ICE, 7), 0), 168);
+    EXPECT_EQ(globe_shade(globe_texel(GLOBE_REGOLITH, 0), 7), 192);
+    // Texels outside the ramps are shown as they are.
+    EXPECT_EQ(globe_shade(151, 0), 151);
+    EXPECT_EQ(globe_shade(200, 3), 200);
+}
+
+class GlobeCache : public ::testing::Test {
+  protected:
+    void SetUp() override { globe_cache_clear(); }
+    void TearDown() override {
+        globe_cache_clear();
+        for (const std::string& p : written) std::remove(p.c_str());
+    }
+    void write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::string path = std::string(progdir()) + name + ".globe";
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        written.push_back(path);
+    }
+    std::vector<std::string> written;
+};
+
+TEST_F(GlobeCache, LoadsOnceAndRemembersFailures) {
+    write("tglobe_a", globe_file(1, 4, 2, 777, 8));
+    const globe_texture* a = globe_lookup("tglobe_a");
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->radius, 777u);
+    EXPECT_EQ(globe_lookup("tglobe_a"), a); // same slot, no second read
+    EXPECT_EQ(globe_lookup("tglobe_missing"), nullptr);
+    // A failed load is not retried, even once the file appears.
+    write("tglobe_missing", globe_file(1, 4, 2, 1, 8));
+    EXPECT_EQ(globe_lookup("tglobe_missing"), nullptr);
+    write("tglobe_bad", globe_file(1, 3, 2, 1, 6));
+    EXPECT_EQ(globe_lookup("tglobe_bad"), nullptr);
+}
+
+TEST_F(GlobeCache, SeventeenthNameGetsNothing) {
+    write("tglobe_last", globe_file(1, 2, 1, 5, 2));
+    for (int i = 0; i < GLOBE_CACHE_SLOTS; i++) {
+        std::string name = "tglobe_n" + std::to_string(i);
+        EXPECT_EQ(globe_lookup(name.c_str()), nullptr);
+    }
+    EXPECT_EQ(globe_lookup("tglobe_last"), nullptr);
+    globe_cache_clear();
+    EXPECT_NE(globe_lookup("tglobe_last"), nullptr);
+}
+
+TEST_F(GlobeCache, EmptyAndOverlongNamesGetNothingAndTakeNoSlot) {
+    write("tglobe_x", globe_file(1, 2, 1, 5, 2));
+    EXPECT_EQ(globe_lookup(""), nullptr);
+    EXPECT_EQ(globe_lookup(nullptr), nullptr);
+    EXPECT_EQ(globe_lookup("tglobe_sixteen16"), nullptr); // 16 characters
+    for (int i = 0; i < GLOBE_CACHE_SLOTS - 1; i++)
+        globe_lookup(("tglobe_m" + std::to_string(i)).c_str());
+    EXPECT_NE(globe_lookup("tglobe_x"), nullptr); // the 16th slot was still free
+}
+
+} // namespace
+} // namespace vantrel
