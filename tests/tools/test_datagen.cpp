@@ -2,6 +2,7 @@
 // contracts with the modes that use it, the mesh checks, and reproducible bytes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -338,6 +339,129 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
         EXPECT_EQ(x, read_built(f)) << f;
     }
     std::system(("rm -rf '" + a + "' '" + b + "'").c_str());
+}
+
+} // namespace
+} // namespace vantrel
+
+#include "render/model.h"
+
+namespace vantrel {
+namespace {
+
+struct model_expect {
+    const char* name;
+    double min_radius, max_radius; // metres, level 0
+};
+// Sizes the scenes rely on: the station sits well inside the orbit demo's 140 m circle (HUD
+// radius 35 m), the dock complex has a HUD radius of 500 m, the freighter is 125 m long, the
+// fighters and decoys about 8 m, the stand-ins match their globes.
+const model_expect MODEL_EXPECT[] = {
+    {"stihac", 4, 5.5},     {"station", 25, 35},         {"stanice_dock", 450, 530},
+    {"transport", 60, 70},  {"bio_stihacka", 4.5, 7},    {"lehka_fregata", 20, 28},
+    {"kriznik", 45, 60},    {"zeme", 4790, 4810},        {"mesic", 1290, 1310},
+    {"missile_ir", 1, 1.4}, {"missile_radar", 1.4, 1.9}, {"bomb", 0.8, 1.2},
+};
+
+std::vector<datagen::dvec> to_metres(const model_lod& l) {
+    std::vector<datagen::dvec> v;
+    for (uint32_t i = 0; i < l.vertex_count; i++)
+        v.push_back(
+            {l.vertices[i].x / 65536.0, l.vertices[i].y / 65536.0, l.vertices[i].z / 65536.0});
+    return v;
+}
+
+TEST(BuiltModels, EveryFileLoadsWithTheGameReaderAndPassesTheMeshChecks) {
+    for (const model_expect& e : MODEL_EXPECT) {
+        uint32_t prev_faces = 0;
+        for (const char* suffix : datagen::VARIANT_SUFFIX) {
+            std::string file = std::string(e.name) + suffix + ".model";
+            auto bytes = read_built(file);
+            ASSERT_FALSE(bytes.empty()) << file;
+            static drawable d;
+            d = drawable{};
+            ASSERT_EQ(model_load(bytes.data(), uint32_t(bytes.size()), &d.mdl), MODEL_OK) << file;
+            ASSERT_GE(d.mdl.level_count, 2) << file;
+            ASSERT_LE(d.mdl.level_count, 3) << file;
+            ASSERT_EQ(drawable_init(&d, LOD_FAR), 1) << file;
+            EXPECT_GT(d.mdl.levels[0].face_count, prev_faces) << file;
+            prev_faces = d.mdl.levels[0].face_count;
+            for (int l = 0; l < d.mdl.level_count; l++) {
+                const model_lod& lod = d.mdl.levels[l];
+                std::vector<mesh_face> faces;
+                for (uint32_t i = 0; i < lod.face_count; i++)
+                    faces.push_back(
+                        {lod.faces[i].a, lod.faces[i].b, lod.faces[i].c, lod.faces[i].material});
+                EXPECT_EQ(mesh_check(to_metres(lod), faces), "") << file << " level " << l;
+                EXPECT_LE(lod.vertex_count, 16384u);
+                EXPECT_LE(lod.face_count, 16384u);
+                // Every level keeps the object's size: a far level never grows or shrinks it much.
+                double r = d.radius[l] / 65536.0 - 1.0;
+                EXPECT_GE(r, e.min_radius * 0.9) << file << " level " << l;
+                EXPECT_LE(r, e.max_radius) << file << " level " << l;
+            }
+            double r0 = d.radius[0] / 65536.0 - 1.0;
+            EXPECT_GE(r0, e.min_radius) << file;
+            drawable_free(&d);
+        }
+    }
+}
+
+TEST(BuiltModels, FighterCarriesItsPylonsUnderTheWings) {
+    for (const char* suffix : datagen::VARIANT_SUFFIX) {
+        auto bytes = read_built(std::string("stihac") + suffix + ".model");
+        model m{};
+        ASSERT_EQ(model_load(bytes.data(), uint32_t(bytes.size()), &m), MODEL_OK);
+        ASSERT_GE(m.node_count, 2);
+        for (int i = 0; i < m.node_count; i++) {
+            EXPECT_EQ(std::string(m.nodes[i].name), "hp_pylon_" + std::to_string(i));
+            EXPECT_LT(m.nodes[i].position.y, 0);               // below the wing
+            EXPECT_GT(std::abs(m.nodes[i].position.x), 65536); // clear of the fuselage
+            EXPECT_LT(std::abs(m.nodes[i].position.x), 4 * 65536);
+            EXPECT_EQ(m.nodes[i].orientation, IDENTITY);
+        }
+        model_free(&m);
+    }
+}
+
+// The dock's bay: the door boxes close the mouth at x = 510 and ships park inside at
+// (482, -11, 0) after flying in along -x; nothing of the station may stand in that path.
+TEST(BuiltModels, DockBayIsOpenAlongTheApproach) {
+    auto bytes = read_built("stanice_dock_cz.model");
+    model m{};
+    ASSERT_EQ(model_load(bytes.data(), uint32_t(bytes.size()), &m), MODEL_OK);
+    const model_lod& l = m.levels[0];
+    // A ray from the parking spot outward along +x, and from the approach start inward, hits
+    // no face: test every triangle against the segment (482, -11, 0) .. (1188, 60, 0) sampled
+    // along the docking curve, with the fighter's half-size as a margin.
+    auto hits = [&](datagen::dvec p, double margin) {
+        for (uint32_t i = 0; i < l.face_count; i++) {
+            const vec3* v[3] = {&l.vertices[l.faces[i].a], &l.vertices[l.faces[i].b],
+                                &l.vertices[l.faces[i].c]};
+            double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
+            for (const vec3* q : v) {
+                double c[3] = {q->x / 65536.0, q->y / 65536.0, q->z / 65536.0};
+                for (int k = 0; k < 3; k++) {
+                    lo[k] = std::min(lo[k], c[k]);
+                    hi[k] = std::max(hi[k], c[k]);
+                }
+            }
+            double pc[3] = {p.x, p.y, p.z};
+            bool inside = true;
+            for (int k = 0; k < 3; k++)
+                inside = inside && pc[k] >= lo[k] - margin && pc[k] <= hi[k] + margin;
+            if (inside) return true;
+        }
+        return false;
+    };
+    for (int z : {-40, 0, 40}) {
+        for (int step = 0; step <= 100; step++) {
+            double u = step / 100.0, q = u * u;
+            datagen::dvec p{482 + 706 * q, -11 + 71 * q, z * q};
+            EXPECT_FALSE(hits(p, 2.0)) << "lane " << z << " at x " << p.x;
+        }
+    }
+    model_free(&m);
 }
 
 } // namespace
