@@ -3,6 +3,7 @@
 // Texels are chosen among the six 8-shade ramps of the game palette (the texel classes and the
 // shade rule are documented in render/globe.h): a texel is the ramp shade closest to the source
 // colour, so the globe shows its real colours in full light and darkens along its ramp.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -113,11 +114,11 @@ bool build_earth_map(const std::string& image_path, globe_map* out) {
             for (int c = 0; c < 3; c++) rgb[c] = std::min(255L, sum[c] / count * 5 / 4 + 10);
             // Oceans stay on the two blue ramps, land avoids them, ice is white.
             bool water = rgb[2] > rgb[0] + 12 && rgb[2] > rgb[1];
-            bool ice = rgb[0] > 170 && rgb[1] > 170 && rgb[2] > 170;
-            unsigned mask =
-                ice     ? (1u << GLOBE_ICE)
-                : water ? (1u << GLOBE_DEEP_OCEAN) | (1u << GLOBE_SHALLOW)
-                        : (1u << GLOBE_VEGETATION) | (1u << GLOBE_DESERT) | (1u << GLOBE_ICE);
+            // Ice and cloud are bright and neutral; bright sand is bright but yellow.
+            bool ice = std::min({rgb[0], rgb[1], rgb[2]}) > 165 && rgb[0] - rgb[2] < 25;
+            unsigned mask = ice     ? (1u << GLOBE_ICE)
+                            : water ? (1u << GLOBE_DEEP_OCEAN) | (1u << GLOBE_SHALLOW)
+                                    : (1u << GLOBE_VEGETATION) | (1u << GLOBE_DESERT);
             out->texels[y * EARTH_WIDTH + x] = nearest_texel(rgb[0], rgb[1], rgb[2], mask);
         }
     }

@@ -4,6 +4,7 @@
 // Each recipe builds one level of detail from a quality factor: round parts get more segments
 // and small parts (lights, stripes, windows, greebles) appear only when the factor is high
 // enough to show them. The factor grows with the detail variant and falls with the level.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -352,7 +353,8 @@ void build_transport(mesh& m, std::vector<mesh_node>&, const quality& q) {
 // ---------------------------------------------------------------- enemy and scene ships
 // Organic fighter: a segmented carapace with mandibles, membranes and a tail, about 9 m.
 void build_bio_stihacka(mesh& m, std::vector<mesh_node>&, const quality& q) {
-    int s = q.seg(10, 6), r = q.seg(6, 3);
+    // Round parts are many and small: their segment counts stop growing at the finer variants.
+    int s = std::min(q.seg(8, 6), 16), r = std::min(q.seg(5, 3), 9);
     add_ellipsoid(m, {1.6, 1.15, 1.7}, s, r, HULL, place({0, 0.1, 1.2}));
     add_ellipsoid(m, {1.9, 1.3, 1.9}, s, r, ACCENT, place({0, 0.05, -0.4}));
     add_ellipsoid(m, {1.5, 0.8, 2.4}, s, r, DARK, place({0, -0.55, 0.3}));

@@ -9,6 +9,10 @@
 
 #include "flight/cockpit_panel.h"
 #include "render/globe.h"
+#include "render/model.h"
+#include "render/model_draw.h"
+#include "render/palette.h"
+#include "render/span.h"
 #include "tools/datagen/datagen.h"
 
 namespace vantrel::datagen {
@@ -24,38 +28,11 @@ struct palette {
     rgb c[256]{};
 };
 
-void livery(palette& p, int first, rgb main, rgb accent, rgb lights) {
-    const rgb mats[6] = {main, accent, lights, {50, 53, 62}, {85, 125, 175}, {0, 0, 0}};
-    const int g[4] = {35, 56, 78, 100};
-    for (int m = 0; m < 6; m++)
-        for (int j = 0; j < 4; j++)
-            p.c[first + 4 * m + j] = {uint8_t(mats[m].r * g[j] / 100),
-                                      uint8_t(mats[m].g * g[j] / 100),
-                                      uint8_t(mats[m].b * g[j] / 100)};
-}
-
 palette game_palette() {
+    build_game_palette();
     palette p;
-    for (int k = 0; k < 40; k++)
-        p.c[90 + k] = {uint8_t(30 + 3 * k), uint8_t(30 + 3 * k), uint8_t(50 + 3 * k)};
-    const rgb ramps[6] = {{25, 70, 170},  {50, 135, 60},  {235, 238, 245},
-                          {150, 120, 75}, {60, 130, 200}, {95, 95, 100}};
-    const int f[8] = {9, 26, 38, 50, 63, 75, 87, 100};
-    for (int i = 0; i < 6; i++)
-        for (int j = 0; j < 8; j++)
-            p.c[152 + 8 * i + j] = {uint8_t(ramps[i].r * f[j] / 100),
-                                    uint8_t(ramps[i].g * f[j] / 100),
-                                    uint8_t(ramps[i].b * f[j] / 100)};
-    livery(p, 16, {190, 192, 198}, {200, 40, 35}, {70, 150, 255});
-    livery(p, 40, {205, 185, 135}, {40, 125, 60}, {90, 255, 120});
-    livery(p, 64, {165, 185, 215}, {230, 120, 30}, {255, 80, 60});
-    livery(p, 200, {170, 172, 182}, {200, 150, 30}, {70, 150, 255});
-    livery(p, 224, {150, 160, 178}, {235, 135, 30}, {255, 180, 60});
-    const rgb panel[10] = {{24, 26, 32},   {70, 74, 88},  {175, 180, 195}, {70, 200, 95},
-                           {225, 195, 60}, {230, 65, 50}, {44, 47, 56},    {60, 52, 40},
-                           {255, 190, 60}, {80, 170, 255}};
-    for (int i = 0; i < 10; i++) p.c[6 + i] = panel[i];
-    p.c[255] = {255, 255, 255};
+    for (int i = 0; i < 256; i++)
+        p.c[i] = {g_game_palette[3 * i], g_game_palette[3 * i + 1], g_game_palette[3 * i + 2]};
     return p;
 }
 
@@ -104,98 +81,84 @@ bool write_png(const std::string& path, const canvas& c, const palette& pal) {
 }
 
 // ---------------------------------------------------------------- model previews
-// A plain z-buffered flat-shaded view of a mesh with the game's material shading (lit faces
-// brighten from shade 0 to 3, faces turned away sit at shade 2, lights always at 3).
-int material_shade(int mat, double d) {
-    if (mat == 2) return 3;
-    if (d < 0) return 2;
-    return std::min(3, int((d * 5.0 / 6.0 + 1.0 / 6.0) * 4));
+// Each model file read back with the game's loader and drawn by the game's renderer (material
+// shading lit by a light up and to the left, livery block 0; the planet and moon on the ramps
+// the flight draws their stand-ins with) on a 320 x 256 frame. The game's near plane is 25 m,
+// so small objects are framed with a longer focal length rather than a closer camera.
+bool read_bytes(const std::string& path, std::vector<uint8_t>* out) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    int ch;
+    while ((ch = std::fgetc(f)) != EOF) out->push_back(uint8_t(ch));
+    std::fclose(f);
+    return true;
 }
 
-void render_mesh(canvas& c, const mesh& m, dvec view_dir, double radius, int base, bool ramp) {
-    // Camera basis looking along -view_dir (from the view_dir side toward the origin).
-    dvec f = view_dir * (-1.0 / length(view_dir));
-    dvec up0{0, 1, 0};
-    if (std::fabs(f.y) > 0.95) up0 = {0, 0, 1};
-    dvec r = cross(f, up0);
-    r = r * (1 / length(r));
-    dvec u = cross(r, f);
-    double dist = radius * 2.6;
-    dvec eye = view_dir * (dist / length(view_dir));
-    double focal = c.h * 1.45;
-    // Light from the viewer's upper left, as a pilot usually sees a ship in the previews.
-    dvec light = r * -0.55 + u * 0.65 + f * -0.52;
-    light = light * (1 / length(light));
-    std::vector<double> zb(size_t(c.w) * c.h, 1e30);
-    std::vector<dvec> pv(m.verts.size());
-    for (size_t i = 0; i < m.verts.size(); i++) {
-        dvec d = m.verts[i] - eye;
-        double z = dot(d, f);
-        pv[i] = {c.w / 2 + dot(d, r) * focal / z, c.h / 2 - dot(d, u) * focal / z, z};
-    }
-    for (const mesh_face& fc : m.faces) {
-        dvec A = m.verts[fc.a], B = m.verts[fc.b], C = m.verts[fc.c];
-        dvec n = cross(B - A, C - A);
-        double len = length(n);
-        if (len <= 0 || dot(n, A - eye) >= 0) continue;
-        n = n * (1 / len);
-        int shade = material_shade(fc.mat, dot(n, light));
-        uint8_t colour = uint8_t(base + 4 * (fc.mat > 5 ? 0 : fc.mat) + shade);
-        (void)ramp;
-        dvec p[3] = {pv[fc.a], pv[fc.b], pv[fc.c]};
-        int x0 = std::max(0, int(std::floor(std::min({p[0].x, p[1].x, p[2].x}))));
-        int x1 = std::min(c.w - 1, int(std::ceil(std::max({p[0].x, p[1].x, p[2].x}))));
-        int y0 = std::max(0, int(std::floor(std::min({p[0].y, p[1].y, p[2].y}))));
-        int y1 = std::min(c.h - 1, int(std::ceil(std::max({p[0].y, p[1].y, p[2].y}))));
-        double area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
-        if (std::fabs(area) < 1e-12) continue;
-        for (int y = y0; y <= y1; y++) {
-            for (int x = x0; x <= x1; x++) {
-                double px = x + 0.5, py = y + 0.5;
-                double w0 = ((p[1].x - px) * (p[2].y - py) - (p[2].x - px) * (p[1].y - py)) / area;
-                double w1 = ((p[2].x - px) * (p[0].y - py) - (p[0].x - px) * (p[2].y - py)) / area;
-                double w2 = 1 - w0 - w1;
-                if (w0 < 0 || w1 < 0 || w2 < 0) continue;
-                double z = w0 * p[0].z + w1 * p[1].z + w2 * p[2].z;
-                double& zz = zb[size_t(y) * c.w + x];
-                if (z < zz) {
-                    zz = z;
-                    c.put(x, y, colour);
+void draw_view(canvas& c, const drawable& d, int level, dvec dir, int base) {
+    static std::vector<int32_t> depth;
+    static depth_span spans[SPAN_CAPACITY];
+    depth.assign(size_t(c.w) * c.h, 0);
+    double r = d.radius[0] / 65536.0;
+    double dist = std::max(2.6 * r, 30.0 + 1.6 * r);
+    double focal = c.h * 0.62 * dist / r;
+    view_projection vp =
+        view_projection_make(c.w, c.h, fix16(std::lround(focal * 65536)), VIEW_NEAR);
+    frustum_slopes slopes;
+    make_frustum_slopes(&slopes, &vp);
+    depth_frame_init(&g_depth_frame, vp.near, vp.focal);
+    depth_frame_begin(&g_depth_frame, depth.data(), uint32_t(depth.size()));
+    dvec eye = dir * (dist / length(dir));
+    render_pose object = {{0, 0, 0}, IDENTITY};
+    render_pose camera = {};
+    camera.pos = space_pos{int64_t(std::llround(eye.x * 4294967296.0)),
+                           int64_t(std::llround(eye.y * 4294967296.0)),
+                           int64_t(std::llround(eye.z * 4294967296.0))};
+    vec3 look = {fix16(std::lround(-eye.x * 256)), fix16(std::lround(-eye.y * 256)),
+                 fix16(std::lround(-eye.z * 256))};
+    vec3 up = {0, 65536, 0};
+    if (std::fabs(dir.y) > 0.95 * length(dir)) up = {0, 0, 65536};
+    mat3_look_at(&camera.orient, &look, &up);
+    vec3 light = {fix16(-0.5 * dist * 65536), fix16(0.7 * dist * 65536), 0};
+    const model_lod& lod = d.mdl.levels[level];
+    draw_model(c.px.data(), depth.data(), c.w, c.h, &lod, d.normals[level], d.radius[level],
+               &object, &camera, &vp, &slopes, SHADE_MATERIAL_LIT, &light, uint8_t(base), 8, spans);
+}
+
+bool model_sheets(const std::string& game_dir, const std::string& out, const palette& pal) {
+    const char* NAMES[] = {"stihac",       "station",       "stanice_dock",  "transport",
+                           "bio_stihacka", "lehka_fregata", "kriznik",       "zeme",
+                           "mesic",        "missile_ir",    "missile_radar", "bomb"};
+    const dvec views[3] = {{1.0, 0.55, 1.25}, {1.0, 0.12, 0.0}, {-0.9, 1.1, -1.0}};
+    const int CW = 320, CH = 256;
+    for (const char* name : NAMES) {
+        for (int v = 0; v < 4; v++) {
+            std::string file = std::string(name) + VARIANT_SUFFIX[v] + ".model";
+            std::vector<uint8_t> bytes;
+            static drawable d;
+            d = drawable{};
+            if (!read_bytes(game_dir + "/" + file, &bytes) ||
+                model_load(bytes.data(), uint32_t(bytes.size()), &d.mdl) != MODEL_OK ||
+                !drawable_init(&d, LOD_FAR)) {
+                std::fprintf(stderr, "datagen: %s does not load\n", file.c_str());
+                drawable_free(&d);
+                return false;
+            }
+            int base = std::strcmp(name, "zeme") == 0    ? 152
+                       : std::strcmp(name, "mesic") == 0 ? 176
+                                                         : 16;
+            int rows = d.mdl.level_count;
+            canvas sheet(3 * CW + 4, rows * (CH + 2) - 2, 1);
+            for (int row = 0; row < rows; row++) {
+                for (int k = 0; k < 3; k++) {
+                    canvas cell(CW, CH, 0);
+                    draw_view(cell, d, row, views[k], base);
+                    sheet.blit(cell, k * (CW + 2), row * (CH + 2));
                 }
             }
+            drawable_free(&d);
+            if (!write_png(out + "/model_" + name + VARIANT_SUFFIX[v] + ".png", sheet, pal))
+                return false;
         }
-    }
-}
-
-double mesh_radius(const mesh& m) {
-    double r = 0;
-    for (dvec v : m.verts) r = std::max(r, length(v));
-    return r;
-}
-
-bool model_sheets(const std::string& out, const palette& pal) {
-    globe_map earth;
-    if (!build_earth_map("/usr/share/xplanet/images/earth.jpg", &earth)) return false;
-    globe_map moon = build_moon_map();
-    auto models = build_all_models(earth, moon);
-    const dvec views[3] = {{1.0, 0.55, 1.25}, {1.0, 0.12, 0.0}, {-0.9, 1.1, -1.0}};
-    const int CW = 240, CH = 180;
-    // One sheet per model file: a row per level of detail, three angles across.
-    for (const model_asset& a : models) {
-        bool planet = a.name == "zeme" || a.name == "mesic";
-        int base = a.name == "zeme" ? 152 : a.name == "mesic" ? 176 : 16;
-        double radius = mesh_radius(a.levels[0].m);
-        int rows = int(a.levels.size());
-        canvas sheet(3 * CW + 4, rows * (CH + 2) - 2, 1);
-        for (int row = 0; row < rows; row++) {
-            for (int k = 0; k < 3; k++) {
-                canvas cell(CW, CH, 90);
-                render_mesh(cell, a.levels[row].m, views[k], radius, base, planet);
-                sheet.blit(cell, k * (CW + 2), row * (CH + 2));
-            }
-        }
-        std::string file = out + "/model_" + a.name + VARIANT_SUFFIX[a.variant] + ".png";
-        if (!write_png(file, sheet, pal)) return false;
     }
     return true;
 }
@@ -357,6 +320,51 @@ bool panel_sheet(const std::string& game_dir, const std::string& out, palette pa
     return write_png(out + "/panel.png", sheet, pal);
 }
 
+// ---------------------------------------------------------------- globe previews
+// Each globe texture read back with the game's parser and shown as a sphere lit from the star
+// (from the upper left), shaded by the globe shade rule with a 4 x 4 ordered dither, so that the
+// texel classes and the terminator can be judged. Three turns of the body are shown.
+bool globe_sheet(const std::string& game_dir, const std::string& out, const palette& pal) {
+    const int BAYER[16] = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
+    const double PI = 3.14159265358979323846;
+    for (const char* name : {"zeme", "mesic"}) {
+        std::vector<uint8_t> bytes;
+        globe_texture t;
+        if (!read_bytes(game_dir + "/" + name + ".globe", &bytes) ||
+            !globe_texture_parse(bytes.data(), uint32_t(bytes.size()), &t)) {
+            std::fprintf(stderr, "datagen: %s.globe does not parse\n", name);
+            return false;
+        }
+        const int R = 120, S = 2 * R + 8;
+        canvas sheet(3 * S, S + 8 + t.height, 0);
+        dvec sun{-0.55, 0.45, 0.7};
+        sun = sun * (1 / length(sun));
+        for (int k = 0; k < 3; k++) {
+            double turn = 2 * PI * k / 3;
+            for (int y = -R; y <= R; y++) {
+                for (int x = -R; x <= R; x++) {
+                    double nx = x / double(R), ny = -y / double(R), q = nx * nx + ny * ny;
+                    if (q > 1) continue;
+                    dvec n{nx, ny, std::sqrt(1 - q)};
+                    double lon = std::atan2(n.x, n.z) + turn, lat = std::asin(n.y);
+                    int col = int(std::floor((lon / (2 * PI) + 2.0) * t.width)) % t.width;
+                    int row = std::min(t.height - 1, int((0.5 - lat / PI) * t.height));
+                    uint8_t texel = t.pixels[row * t.width + col];
+                    double lit = dot(n, sun);
+                    int level = int(std::floor(lit * 9 + BAYER[((y & 3) << 2) | (x & 3)] / 16.0));
+                    sheet.put(k * S + 4 + R + x, 4 + R + y, globe_shade(texel, level));
+                }
+            }
+        }
+        // The texture itself under the spheres, at full light.
+        for (int y = 0; y < t.height; y++)
+            for (int x = 0; x < t.width && x < sheet.w; x++)
+                sheet.put(x, S + 4 + y, t.pixels[y * t.width + x]);
+        if (!write_png(out + "/globe_" + name + ".png", sheet, pal)) return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool write_previews(const std::string& game_dir, const std::string& assets_dir,
@@ -364,8 +372,8 @@ bool write_previews(const std::string& game_dir, const std::string& assets_dir,
     (void)assets_dir;
     mkdir(out_dir.c_str(), 0755);
     palette pal = game_palette();
-    return panel_sheet(game_dir, out_dir, pal) && image_sheets(assets_dir, out_dir, pal) &&
-           model_sheets(out_dir, pal);
+    return panel_sheet(game_dir, out_dir, pal) && globe_sheet(game_dir, out_dir, pal) &&
+           image_sheets(assets_dir, out_dir, pal) && model_sheets(game_dir, out_dir, pal);
 }
 
 } // namespace vantrel::datagen
