@@ -71,9 +71,11 @@ void planar_rows_full(present_screen* s, const uint8_t* chunky, int32_t y0, int3
              s->bytes_per_row);
 }
 
-// Converts only the 32-pixel groups that differ from the previous frame.
+// Converts only the 32-pixel groups that differ from the previous frame, and reads just
+// those groups back for the player; shows the rows that changed.
 uint32_t planar_rows_delta(present_screen* s, const uint8_t* chunky, int32_t y0, int32_t rows) {
     uint32_t written = 0;
+    int32_t first = -1, last = -1;
     for (int32_t y = y0; y < y0 + rows; y++) {
         size_t row = row_offset(s, y);
         uint32_t plane_row = static_cast<uint32_t>(y) * static_cast<uint32_t>(s->bytes_per_row);
@@ -82,10 +84,17 @@ uint32_t planar_rows_delta(present_screen* s, const uint8_t* chunky, int32_t y0,
             uint8_t* old = s->prev + row + x;
             if (std::memcmp(src, old, 32) == 0) continue;
             std::memcpy(old, src, 32);
-            c2p_run8(src, 32, s->plane, plane_row + static_cast<uint32_t>(x / 8));
+            uint32_t at = plane_row + static_cast<uint32_t>(x / 8);
+            c2p_run8(src, 32, s->plane, at);
+            uint8_t* group[8];
+            for (int k = 0; k < 8; k++) group[k] = s->plane[k] + at;
+            p2c_rows(group, s->bytes_per_row, 32, 1, s->shown + row + x);
             written++;
+            if (first < 0) first = y;
+            last = y;
         }
     }
+    s->backend->show(s, first < 0 ? y0 : first, first < 0 ? 0 : last - first + 1);
     return written;
 }
 
@@ -115,14 +124,14 @@ void planar_rows(present_screen* s, const uint8_t* chunky, int32_t y0, int32_t r
         for (int32_t y = y0; all_marked && y < y0 + rows; y++) all_marked = s->row_changed[y];
         if (all_marked) {
             s->written += planar_rows_delta(s, chunky, y0, rows);
-        } else {
-            planar_rows_full(s, chunky, y0, rows);
-            s->written += groups;
-            if (s->prev && s->row_changed) {
-                std::memcpy(s->prev + row_offset(s, y0), chunky + row_offset(s, y0),
-                            static_cast<size_t>(rows) * static_cast<size_t>(s->width));
-                std::memset(s->row_changed + y0, 1, static_cast<size_t>(rows));
-            }
+            return;
+        }
+        planar_rows_full(s, chunky, y0, rows);
+        s->written += groups;
+        if (s->prev && s->row_changed) {
+            std::memcpy(s->prev + row_offset(s, y0), chunky + row_offset(s, y0),
+                        static_cast<size_t>(rows) * static_cast<size_t>(s->width));
+            std::memset(s->row_changed + y0, 1, static_cast<size_t>(rows));
         }
     }
     show_planar_rows(s, y0, rows);

@@ -77,9 +77,15 @@ view_rect current_view(const present_screen* s) {
 }
 
 void draw(present_screen* s) {
-    SDL_SetRenderDrawColor(g_sdl.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(g_sdl.renderer);
-    view_rect v = current_view(s);
+    int out_w = 0, out_h = 0;
+    SDL_GetRendererOutputSize(g_sdl.renderer, &out_w, &out_h);
+    view_rect v = view_fit(out_w, out_h, s->width, s->height);
+    // Borders only exist when the image does not fill the window; clearing a window the
+    // copy covers anyway would cost a whole extra pass over its pixels.
+    if (v.x != 0 || v.y != 0 || v.w != out_w || v.h != out_h) {
+        SDL_SetRenderDrawColor(g_sdl.renderer, 0, 0, 0, 255);
+        SDL_RenderClear(g_sdl.renderer);
+    }
     SDL_Rect src = {0, 0, s->width, s->height};
     SDL_Rect dst = {v.x, v.y, v.w, v.h};
     SDL_RenderCopy(g_sdl.renderer, g_sdl.texture, &src, &dst);
