@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/host.h"
 
@@ -117,11 +118,18 @@ void stop_backend() {
 // --- back end --------------------------------------------------------------------------------
 
 int present_backend_start(const present_backend* backend, const present_settings* settings) {
+    // The settings are kept for the whole run, with copies of their texts, so that callers
+    // need not keep theirs alive.
+    static std::string script, shot_dir;
+    script = settings->script ? settings->script : "";
+    shot_dir = settings->shot_dir ? settings->shot_dir : "";
     g_backend = backend;
     g_settings = *settings;
+    g_settings.script = script.c_str();
+    g_settings.shot_dir = shot_dir.c_str();
     g_quit = 0;
     g_frames = 0;
-    if (!backend->start(settings)) {
+    if (!backend->start(&g_settings)) {
         g_backend = nullptr;
         return 0;
     }

@@ -316,7 +316,8 @@ std::string scripted_run(const std::string& script, bool planar) {
     std::ofstream(path) << script;
     settings.script = path.c_str();
     settings.planar = planar;
-    settings.shot_dir = ::testing::TempDir().c_str();
+    std::string dir = ::testing::TempDir(); // the back end keeps its own copy
+    settings.shot_dir = dir.c_str();
     EXPECT_EQ(present_backend_start(&PRESENT_BACKEND_HEADLESS, &settings), 1);
     ::testing::internal::CaptureStdout();
     present_screen* s = present_amiga_open(320, 256, "Vantrel");
