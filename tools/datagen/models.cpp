@@ -241,11 +241,11 @@ void build_stanice_dock(mesh& m, std::vector<mesh_node>&, const quality& q) {
     add_pocket_box(m, {300, -62, -85}, {510, 62, 85}, 420, -13.5, 13.5, -25, 25, HULL, DARK, BLACK);
     // Habitat ring on spokes around the drum.
     xform ring_at = place_rot({-120, 0, 0}, 0, 90, 0);
-    add_torus(m, 330, 26, q.seg(40, 12), q.seg(10, 4), HULL, ring_at);
+    add_torus(m, 320, 32, q.seg(40, 12), q.seg(10, 4), HULL, ring_at);
     int spokes = q.coarse() ? 3 : 6;
     for (int k = 0; k < spokes; k++) {
         double a = 360.0 * k / spokes + 30;
-        add_cylinder(m, 9, 100, 310, q.seg(8, 4), DARK, place_rot({-120, 0, 0}, a - 90, 0, 0));
+        add_cylinder(m, 10, 100, 296, q.seg(8, 4), DARK, place_rot({-120, 0, 0}, a - 90, 0, 0));
     }
     // Stern spire with a beacon.
     add_lathe(m, {{0, -495}, {6, -480}, {10, -430}}, q.seg(8, 4), DARK, along_x);
@@ -258,6 +258,13 @@ void build_stanice_dock(mesh& m, std::vector<mesh_node>&, const quality& q) {
         // Control tower on the bay block.
         add_box(m, {330, 62, -20}, {390, 92, 20}, HULL);
         add_box(m, {388, 80, -18}, {392.5, 88, 18}, GLASS);
+    }
+    if (!q.coarse()) {
+        // Accent frame round the bay mouth, clear of the doors' travel (|z| <= 51, |y| <= 13.5).
+        add_box(m, {510, 20, -60}, {512, 25, 60}, ACCENT);
+        add_box(m, {510, -25, -60}, {512, -20, 60}, ACCENT);
+        add_box(m, {510, -20, -60}, {512, 20, -54}, ACCENT);
+        add_box(m, {510, -20, 54}, {512, 20, 60}, ACCENT);
     }
     if (q.fine()) {
         // Guide lights round the bay mouth and a landing strip inside it.
@@ -282,7 +289,7 @@ void build_stanice_dock(mesh& m, std::vector<mesh_node>&, const quality& q) {
         }
         for (int k = 0; k < 6; k++) {
             double a = 2 * 3.14159265358979 * k / 6;
-            add_light(m, {-120, 356 * std::cos(a), 356 * std::sin(a)}, 8);
+            add_light(m, {-120, 352 * std::cos(a), 352 * std::sin(a)}, 8);
         }
         add_light(m, {-497, 0, 0}, 6);
     }
