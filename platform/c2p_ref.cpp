@@ -1,7 +1,6 @@
 // c2p_ref: the reference conversion and the 8-pixel-at-a-time converters.
 #include "platform/c2p_ref.h"
 
-#include <array>
 #include <bit>
 #include <cstring>
 
@@ -18,32 +17,23 @@ uint64_t load_pixels_msb_first(const uint8_t* p) {
     return v;
 }
 
-// Gathers bit 0 of each byte into one byte, byte 7 (most significant) into bit 7. The
-// multiplier places byte i's bit at 56 + i without any two partial products meeting, so
-// no carries disturb the gathered byte.
-constexpr uint64_t LOW_BITS = 0x0101010101010101ull;
-constexpr uint64_t GATHER = 0x0102040810204080ull;
-
-uint8_t gather_plane(uint64_t pixels, int k) {
-    return static_cast<uint8_t>((((pixels >> k) & LOW_BITS) * GATHER) >> 56);
+void store_pixels_msb_first(uint8_t* p, uint64_t v) {
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+    std::memcpy(p, &v, 8);
 }
 
-// SPREAD[b]: eight bytes in memory order, byte i = bit (7 - i) of b, i.e. the plane byte
-// b expanded to one 0/1 byte per pixel. Built by that rule at compile time.
-constexpr std::array<uint64_t, 256> make_spread() {
-    std::array<uint64_t, 256> t{};
-    for (int b = 0; b < 256; b++) {
-        uint64_t v = 0;
-        for (int i = 0; i < 8; i++) {
-            uint64_t bit = (static_cast<unsigned>(b) >> (7 - i)) & 1u;
-            int shift = std::endian::native == std::endian::little ? 8 * i : 8 * (7 - i);
-            v |= bit << shift;
-        }
-        t[static_cast<size_t>(b)] = v;
-    }
-    return t;
+// Transposes the 8 x 8 bit matrix held in a word (bit 8r + c <-> bit 8c + r) by swapping
+// ever larger blocks across the diagonal: 1 x 1 bits, then 2 x 2, then 4 x 4. With pixel
+// 7 - r in byte r, byte k of the result is plane k's byte (pixel p at bit 7 - p), and the
+// same swap turns eight plane bytes back into pixels.
+uint64_t transpose8(uint64_t x) {
+    uint64_t t = (x ^ (x >> 7)) & 0x00AA00AA00AA00AAull;
+    x = x ^ t ^ (t << 7);
+    t = (x ^ (x >> 14)) & 0x0000CCCC0000CCCCull;
+    x = x ^ t ^ (t << 14);
+    t = (x ^ (x >> 28)) & 0x00000000F0F0F0F0ull;
+    return x ^ t ^ (t << 28);
 }
-constexpr std::array<uint64_t, 256> SPREAD = make_spread();
 
 } // namespace
 
@@ -66,9 +56,9 @@ void c2p_convert(const uint8_t* chunky, int32_t width, int32_t height, uint8_t* 
 
 void c2p_run8(const uint8_t* chunky, int32_t pixels, uint8_t* const* planes, uint32_t offset) {
     for (int32_t i = 0; i < pixels; i += 8) {
-        uint64_t v = load_pixels_msb_first(chunky + i);
+        uint64_t v = transpose8(load_pixels_msb_first(chunky + i));
         uint32_t at = offset + static_cast<uint32_t>(i / 8);
-        for (int k = 0; k < 8; k++) planes[k][at] = gather_plane(v, k);
+        for (int k = 0; k < 8; k++) planes[k][at] = static_cast<uint8_t>(v >> (8 * k));
     }
 }
 
@@ -100,10 +90,8 @@ void p2c_rows(uint8_t* const* planes, int32_t bytes_per_row, int32_t width, int3
         for (int32_t x = 0; x < whole; x += 8) {
             uint32_t at = base + static_cast<uint32_t>(x / 8);
             uint64_t v = 0;
-            // Each SPREAD entry holds 0/1 bytes; shifting by k < 8 never carries between
-            // bytes, so the sum is the eight pixel values side by side.
-            for (int k = 0; k < 8; k++) v |= SPREAD[planes[k][at]] << k;
-            std::memcpy(row + x, &v, 8);
+            for (int k = 0; k < 8; k++) v |= static_cast<uint64_t>(planes[k][at]) << (8 * k);
+            store_pixels_msb_first(row + x, transpose8(v));
         }
         for (int32_t x = whole; x < width; x++) {
             uint8_t v = 0;

@@ -285,7 +285,10 @@ void sdl_to_front(present_screen* s) {
 }
 
 void sdl_show(present_screen* s, int32_t y0, int32_t rows) {
-    if (g_sdl.screen == s) refresh(s, y0, rows);
+    if (g_sdl.screen != s) return;
+    // Nothing changed (a delta present of the same frame): the window already shows it.
+    if (rows == 0 && g_sdl.table_valid && g_sdl.palette_seen == s->palette_serial) return;
+    refresh(s, y0, rows);
 }
 
 void sdl_pump(present_screen* s) {
