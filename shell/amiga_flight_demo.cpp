@@ -2,12 +2,17 @@
 #include "shell/amiga_flight_demo.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "platform/cpu_detect.h"
 #include "platform/present_amiga.h"
 #include "platform/prof_amiga.h"
+#include "render/model.h"
+#include "render/palette.h"
 #include "shell/catalog_amiga.h"
 #include "shell/graphics.h"
+#include "shell/menu.h"
 #include "shell/render_services.h"
 #include "shell/services.h"
 #include "shell/settings_file.h"
@@ -18,6 +23,8 @@ namespace vantrel {
 
 int32_t detected_cpu = 0;
 int g_has_fpu = 0;
+int g_music_muted = 0;
+int32_t g_scene = 0;
 
 namespace {
 
@@ -84,6 +91,142 @@ void startup_timer() {
     start_log("timer ok");
 }
 
+constexpr int MENU_WIDTH = 320, MENU_HEIGHT = 256;
+constexpr size_t MENU_FRAME_BYTES = size_t(MENU_WIDTH) * MENU_HEIGHT;
+// The title scene player's work buffers: four bytes per pixel of depth, and span storage.
+constexpr size_t MENU_DEPTH_BYTES = 327680, MENU_SPAN_BYTES = 16384;
+
+struct menu_buffers {
+    uint8_t* frame;
+    uint8_t* depth;
+    uint8_t* spans;
+};
+
+void menu_buffers_free(menu_buffers* b) {
+    std::free(b->frame);
+    std::free(b->depth);
+    std::free(b->spans);
+    *b = menu_buffers{};
+}
+
+bool menu_buffers_alloc(menu_buffers* b) {
+    b->frame = static_cast<uint8_t*>(std::malloc(MENU_FRAME_BYTES));
+    b->depth = static_cast<uint8_t*>(std::malloc(MENU_DEPTH_BYTES));
+    b->spans = static_cast<uint8_t*>(std::malloc(MENU_SPAN_BYTES));
+    if (b->frame && b->depth && b->spans) return true;
+    menu_buffers_free(b);
+    return false;
+}
+
+// The game palette with the menu's own colours: three star greys, menu text, highlight and
+// text shadow at 90-95.
+void menu_palette(uint8_t* rgb768) {
+    static const uint8_t MENU_COLOURS[6][3] = {{70, 75, 95},    {140, 145, 170}, {230, 235, 255},
+                                               {150, 150, 165}, {255, 90, 60},   {0, 0, 0}};
+    build_game_palette();
+    std::memcpy(rgb768, g_game_palette, 768);
+    std::memcpy(rgb768 + 90 * 3, MENU_COLOURS, sizeof MENU_COLOURS);
+}
+
+// Frames of the menu until a choice is made; the presentation layer's quit signal counts
+// as QUIT.
+int menu_frames(present_screen* screen, uint8_t* frame) {
+    menu_state m;
+    menu_reset(&m);
+    uint32_t cap_last = clock_us();
+    const menu_facts facts = {static_cast<uint32_t>(detected_cpu), g_has_fpu, g_have_dock};
+    for (;;) {
+        // No title scene yet: the menu stands on black.
+        std::memset(frame, 0, MENU_FRAME_BYTES);
+        menu_draw(&m, frame, MENU_WIDTH, MENU_HEIGHT, MENU_DEFAULT_Y0, &gfx_cfg, &facts);
+        frame_cap_wait(&cap_last, fps_cap_period_us(gfx_cfg.fps_cap));
+        present_amiga_frame(screen, frame);
+        present_input input;
+        present_amiga_poll_input(screen, &input);
+        for (int key; (key = present_amiga_pop_key(screen)) >= 0;) {
+            int r = menu_key(&m, key, &gfx_cfg, &facts);
+            if (r == MENU_SAVE) {
+                settings_file_write(&gfx_cfg, &ui_cfg);
+            } else if (r == MENU_MUSIC) {
+                g_music_muted = !g_music_muted; // the title music follows once audio exists
+            } else if (r >= 0) {
+                return r;
+            }
+        }
+        if (present_quit_requested()) return MENU_QUIT;
+    }
+}
+
+// One visit of the main menu: its screen, buffers and frames. Returns the choice, or
+// MENU_START when the menu cannot be shown (the game then starts directly).
+int menu_visit() {
+    present_screen* screen = present_amiga_open(MENU_WIDTH, MENU_HEIGHT, "Vantrel");
+    if (!screen) return MENU_START;
+    uint8_t palette[768];
+    menu_palette(palette);
+    present_amiga_set_palette(screen, palette);
+    menu_buffers buffers{};
+    if (!menu_buffers_alloc(&buffers)) {
+        present_amiga_close(screen);
+        return MENU_START;
+    }
+    graphics_resolved g;
+    graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
+    present_amiga_set_c2p_mode(screen, g.output_path == 2 ? C2P_DELTA : C2P_MEXG);
+    int choice = menu_frames(screen, buffers.frame);
+    menu_buffers_free(&buffers);
+    present_amiga_close(screen);
+    return choice;
+}
+
+// The game's models at the detail the settings ask for; every mode with ships needs them.
+bool mode_models_ready() {
+    graphics_resolved g;
+    graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
+    return load_detail_models(static_cast<int>(g.detail)) != 0;
+}
+
+// Runs one chosen mode. Returns 1 when the program must end with a failure, 0 to go back
+// to the menu. Modes whose code is not in this build say so and come straight back.
+int run_mode(int choice) {
+    switch (choice) {
+    case MENU_START:
+    case MENU_DEMO_ORBIT:
+    case MENU_DEMO_DOCK:
+        g_scene = choice == MENU_START ? 0 : choice == MENU_DEMO_ORBIT ? 1 : 2;
+        if (!mode_models_ready()) return 1;
+        std::printf("flight: not in this build yet\n");
+        return 0;
+    case MENU_DEMO_SHIPS:
+        if (!mode_models_ready()) return 1;
+        std::printf("scene lode: not in this build yet\n");
+        return 0;
+    case MENU_ARCADE:
+        if (!mode_models_ready()) return 1;
+        std::printf("arcade: not in this build yet\n");
+        return 0;
+    case MENU_SYSTEM_MAP:
+        // The map starts from the star catalog, which this build does not read yet.
+        std::printf("maps: PROGDIR:stars.catalog missing or unreadable\n");
+        return 0;
+    case MENU_PORT:
+        std::printf("port: not in this build yet\n");
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+// Menu, mode, menu again, until QUIT (or the quit signal): 0, or 1 when a mode fails.
+int menu_loop() {
+    for (;;) {
+        int choice = menu_visit();
+        if (choice == MENU_QUIT) return 0;
+        if (run_mode(choice) != 0) return 1;
+        if (present_quit_requested()) return 0;
+    }
+}
+
 } // namespace
 
 int game_main(const launch_options& options) {
@@ -94,9 +237,7 @@ int game_main(const launch_options& options) {
     startup_screen_mode(gfx_cfg.screen_mode_id);
     startup_cpu();
     startup_timer();
-    std::printf("vantrel: start-up stops here: the models and the game modes are not built "
-                "yet\n");
-    return 0;
+    return menu_loop();
 }
 
 } // namespace vantrel

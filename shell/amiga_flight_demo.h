@@ -11,6 +11,10 @@ namespace vantrel {
 // whether a floating-point unit is present.
 extern int32_t detected_cpu;
 extern int g_has_fpu;
+// The menu's music switch (M); it outlives the menu screen.
+extern int g_music_muted;
+// The mode handed to the flight loop: 0 the game, 1 the orbit demo, 2 the dock demo.
+extern int32_t g_scene;
 
 // Runs the game as the command line asked; returns the process exit code (0 after QUIT,
 // 1 when start-up or a mode fails).

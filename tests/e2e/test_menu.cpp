@@ -1,0 +1,139 @@
+// The main menu and the settings page, driven by scripted keys in the real program.
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "e2e/run_game.h"
+
+namespace vantrel {
+namespace {
+
+// A script that presses the keys one every other frame from frame 2, then prints the
+// screen's hash and quits; `after` is appended (with its own frame numbers) when given.
+struct keys_run {
+    game_run run;
+    std::string dir;
+    int hash_frame;
+};
+
+keys_run press_keys(const std::string& name, const std::vector<std::string>& keys,
+                    const std::string& cfg = "", bool quit = true) {
+    keys_run k;
+    k.dir = game_dir_fresh(name);
+    if (!cfg.empty()) write_text(k.dir + "/Vantrel.cfg", cfg);
+    std::string script = "1 hash\n";
+    int frame = 2;
+    for (const std::string& key : keys) {
+        script += std::to_string(frame) + " press " + key + "\n";
+        frame += 2;
+    }
+    k.hash_frame = frame;
+    script += std::to_string(frame) + " hash\n";
+    if (quit) script += std::to_string(frame + 1) + " quit\n";
+    write_text(k.dir + "/keys.script", script);
+    k.run = run_game(k.dir, {"--headless", "--script", k.dir + "/keys.script"},
+                     {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+    return k;
+}
+
+// The hash printed after a frame, or "" when that frame's line is missing.
+std::string hash_at(const game_run& run, int frame) {
+    std::string tag = "frame " + std::to_string(frame) + " crc32 ";
+    size_t at = run.out.find(tag);
+    return at == std::string::npos ? "" : run.out.substr(at + tag.size(), 8);
+}
+
+std::string settings_file(const keys_run& k) {
+    return read_text(k.dir + "/Vantrel.cfg");
+}
+
+// The bytes the settings page writes: a "GRFX" version 7 block, then a "UICF" block.
+std::string cfg_bytes(std::vector<uint8_t> grfx_fields, const std::string& language = "") {
+    std::string s("GRFX\0\7", 6);
+    for (uint8_t b : grfx_fields) s.push_back(char(b));
+    s += std::string("UICF\0\1", 6) + char(language.size()) + language;
+    return s;
+}
+const std::vector<uint8_t> ALL_AUTO = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+TEST(Menu, CursorWrapsOnTheMainPage) {
+    keys_run up = press_keys("wrap-up", {"up"});
+    std::vector<std::string> eight_down(8, "down");
+    keys_run down = press_keys("wrap-down", eight_down);
+    EXPECT_EQ(up.run.exit_code, 0);
+    ASSERT_NE(hash_at(up.run, up.hash_frame), "");
+    EXPECT_EQ(hash_at(up.run, up.hash_frame), hash_at(down.run, down.hash_frame));
+    EXPECT_NE(hash_at(up.run, up.hash_frame), hash_at(up.run, 1)); // QUIT is not START
+    std::vector<std::string> nine_down(9, "s");
+    keys_run round = press_keys("wrap-round", nine_down);
+    EXPECT_EQ(hash_at(round.run, round.hash_frame), hash_at(round.run, 1));
+}
+
+TEST(Menu, CursorWrapsOnTheSettingsPage) {
+    keys_run up = press_keys("swrap-up", {"up", "up", "return", "w"});
+    keys_run down = press_keys("swrap-down", {"up", "up", "return", "down", "down", "down", "down",
+                                              "down", "down", "down"});
+    ASSERT_NE(hash_at(up.run, up.hash_frame), "");
+    EXPECT_EQ(hash_at(up.run, up.hash_frame), hash_at(down.run, down.hash_frame));
+    keys_run round = press_keys("swrap-round", {"up", "up", "return", "up", "s"});
+    keys_run first = press_keys("swrap-first", {"up", "up", "return"});
+    EXPECT_EQ(hash_at(round.run, round.hash_frame), hash_at(first.run, first.hash_frame));
+}
+
+TEST(Menu, ParticlesLeftFromAutoIsHighAndDetailLeftIsFour) {
+    keys_run k =
+        press_keys("particles", {"up", "up", "return", "down", "down", "left", "down", "a", "esc"});
+    EXPECT_EQ(k.run.exit_code, 0);
+    EXPECT_EQ(settings_file(k), cfg_bytes({0, 0, 3, 4, 0, 0, 0, 0, 0, 0, 0}));
+}
+
+TEST(Menu, LeftAndRightOnBackChangeNothingAndEnterSaves) {
+    keys_run k = press_keys("back", {"up", "up", "return", "up", "left", "right", "d", "return"});
+    EXPECT_EQ(settings_file(k), cfg_bytes(ALL_AUTO));
+    // Back on the main page with the cursor on SETTINGS: Enter opens the page again.
+    keys_run again = press_keys("back-again", {"up", "up", "return", "esc", "return"});
+    keys_run first = press_keys("back-first", {"up", "up", "return"});
+    EXPECT_EQ(hash_at(again.run, again.hash_frame), hash_at(first.run, first.hash_frame));
+}
+
+TEST(Menu, EscOnTheSettingsPageRewritesTheFileAsVersion7) {
+    // A version-4 file from an older game with a language: written back whole, unchanged
+    // settings, in the current format.
+    std::string old_file =
+        std::string("GRFX\0\4\1\2\2\3\1", 11) + std::string("UICF\0\1\5czech", 12);
+    keys_run k = press_keys("esc-save", {"up", "up", "return", "esc"}, old_file);
+    EXPECT_EQ(settings_file(k), cfg_bytes({1, 2, 2, 3, 1, 0, 0, 0, 0, 0, 0}, "czech"));
+}
+
+TEST(Menu, EscOnTheMainPageQuitsWithoutSaving) {
+    keys_run k = press_keys("esc-quit", {"esc", "down"}, "", false);
+    EXPECT_EQ(k.run.exit_code, 0);
+    EXPECT_EQ(hash_at(k.run, k.hash_frame), ""); // the program was gone before that frame
+    EXPECT_FALSE(std::filesystem::exists(k.dir + "/Vantrel.cfg"));
+}
+
+TEST(Menu, QuitEntryEndsTheProgram) {
+    keys_run k = press_keys("quit", {"up", "return"}, "", false);
+    EXPECT_EQ(k.run.exit_code, 0);
+    EXPECT_EQ(hash_at(k.run, k.hash_frame), "");
+}
+
+TEST(Menu, SystemMapWithoutStarCatalogReturnsToTheMenu) {
+    keys_run k = press_keys("map", {"down", "down", "down", "down", "down", "return"});
+    EXPECT_EQ(k.run.exit_code, 0);
+    EXPECT_NE(k.run.out.find("\nmaps: PROGDIR:stars.catalog missing or unreadable\n"),
+              std::string::npos)
+        << k.run.out;
+    // The menu opens again as new: main page, cursor on the first entry.
+    EXPECT_EQ(hash_at(k.run, k.hash_frame), hash_at(k.run, 1));
+}
+
+TEST(Menu, DockDemoWithoutModelsCannotBeChosenAndMusicKeyIsHarmless) {
+    keys_run dock = press_keys("dock", {"down", "down", "return", "m", "m"});
+    keys_run stay = press_keys("dock-stay", {"down", "down"});
+    EXPECT_EQ(dock.run.exit_code, 0);
+    EXPECT_EQ(hash_at(dock.run, dock.hash_frame), hash_at(stay.run, stay.hash_frame));
+}
+
+} // namespace
+} // namespace vantrel
