@@ -184,9 +184,9 @@ image8_art build_cabinet() {
     const int HX = 82, HY = 23, HW = 156, HH = 210;
     image8_art img = arcade_image(320, 256, WALL);
     // Wall with a faint vertical pattern, and the floor.
-    for (int y = 0; y < 256; y++)
-        for (int x = 0; x < 320; x++)
-            if ((x / 16 + y / 64) % 2 == 0 && x % 16 == 0) put(img, x, y, FLOOR);
+    // Wall panels behind the cabinet: faint seams every 32 pixels.
+    for (int y = 0; y < 244; y++)
+        for (int x = 0; x < 320; x += 32) put(img, x, y, FLOOR);
     fill_rect(img, 0, 244, 319, 255, FLOOR);
     // Cabinet sides: purple panels with a bright front edge and diagonal stripes.
     for (int side = 0; side < 2; side++) {
@@ -195,11 +195,15 @@ image8_art build_cabinet() {
         for (int y = 0; y <= 250; y++) {
             put(img, side ? x0 : x1, y, BODY3);
             put(img, side ? x1 : x0, y, BODY0);
-            // Two racing stripes, cyan and pink, running down the side at an angle.
+            // Neon stripes sweeping down the side: a wide cyan one and a thin pink one.
             for (int x = x0 + 2; x < x1 - 1; x++) {
-                int t = (side ? (x1 - x) : (x - x0)) + y / 3;
-                if (t % 40 >= 10 && t % 40 < 14) put(img, x, y, (y / 3) % 2 ? CYAN1 : CYAN0);
-                if (t % 40 >= 16 && t % 40 < 19) put(img, x, y, PINK1);
+                int t = ((side ? (x1 - x) : (x - x0)) + y / 2) % 30;
+                if (t < 4)
+                    put(img, x, y, t == 0 ? CYAN0 : CYAN1);
+                else if (t >= 6 && t < 8)
+                    put(img, x, y, PINK1);
+                else if (t >= 8 && t < 9)
+                    put(img, x, y, PINK0);
             }
         }
     }
