@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "flight/autopilot.h"
+#include "flight/cockpit.h"
 #include "flight/ship.h"
 
 namespace vantrel {
@@ -64,6 +65,38 @@ void BM_autopilot_steer(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_autopilot_steer);
+
+// Eight targets scattered ahead, behind and to the sides of a camera that turns a little
+// every iteration, so projections, pins and distances all vary.
+void BM_cockpit_update_view(benchmark::State& state) {
+    std::mt19937_64 rng(3);
+    std::uniform_int_distribution<int64_t> metres(-20000, 20000);
+    render_pose poses[COCKPIT_MAX_TARGETS];
+    target_info targets[COCKPIT_MAX_TARGETS];
+    for (int i = 0; i < COCKPIT_MAX_TARGETS; i++) {
+        poses[i] = render_pose{{metres(rng) << 32, metres(rng) << 32, metres(rng) << 32}, IDENTITY};
+        targets[i] = target_info{"T", &poses[i], {0, 0, 0}, (8 + 60 * i) * FIX16_ONE, i == 0};
+    }
+    std::vector<render_pose> cameras(RING);
+    auto controls = random_controls(4);
+    mass_budget m = start_budget();
+    flight_state s{};
+    s.orientation = IDENTITY;
+    for (size_t k = 0; k < RING; k++) {
+        flight_integrate(&s, &controls[k], SHIP_THRUST, SHIP_TORQUE, &m, 1, 4 * TICK);
+        cameras[k] = render_pose{{s.position.x, s.position.y, s.position.z}, s.orientation};
+    }
+    view_projection p = view_projection_make(320, 200, VIEW_FOCAL, VIEW_NEAR);
+    cockpit c;
+    cockpit_init(&c);
+    size_t i = 0;
+    for (auto _ : state) {
+        cockpit_update_view(&c, targets, COCKPIT_MAX_TARGETS, &cameras[i], &p);
+        benchmark::DoNotOptimize(c);
+        i = (i + 1) & (RING - 1);
+    }
+}
+BENCHMARK(BM_cockpit_update_view);
 
 } // namespace
 } // namespace vantrel
