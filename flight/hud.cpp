@@ -78,10 +78,18 @@ void corners64(const hud_canvas* c, int64_t x0, int64_t y0, int64_t x1, int64_t 
     span_v(c, x1, y1 - a, y1, col);
 }
 
-void text_centred(const hud_canvas* c, int32_t x, int32_t y, const char* text, uint8_t col,
+// Text positions far off the canvas are pinned to +-2^30: still off it, and the text
+// drawing's own offsets (the shadow, each character) stay clear of the 32-bit edge.
+int32_t pin_text(int64_t v) {
+    constexpr int64_t FAR = int64_t{1} << 30;
+    return static_cast<int32_t>(v < -FAR ? -FAR : v > FAR ? FAR : v);
+}
+
+void text_centred(const hud_canvas* c, int64_t x, int64_t y, const char* text, uint8_t col,
                   uint8_t shadow) {
-    int32_t w = static_cast<int32_t>(text_width(text));
-    text_draw_shadow(c->pixels, c->width, c->height, x - w / 2, y, text, col, shadow);
+    int64_t w = text_width(text);
+    text_draw_shadow(c->pixels, c->width, c->height, pin_text(x - w / 2), pin_text(y), text, col,
+                     shadow);
 }
 
 // The integer part of (span * p) for a fix16 fraction p.
@@ -254,7 +262,7 @@ void hud_draw_target(const hud_canvas* c, const hud_target* t, const char* name,
         corners64(c, t->x - s2, t->y - s2, t->x + s2, t->y + s2, arm + 2, colours[HUD_HIGHLIGHT]);
     }
     if (!selected) return;
-    int32_t y = static_cast<int32_t>(t->y + s + 3);
+    int64_t y = t->y + s + 3;
     uint8_t shadow = colours[HUD_SHADOW];
     if (name && name[0]) {
         text_centred(c, t->x, y, name, col, shadow);
@@ -277,9 +285,10 @@ void hud_draw_bomb_signal(const hud_canvas* c, const hud_target* t, int32_t phas
     if (!t->visible) return;
     uint8_t col = (phase & 8) ? colours[HUD_LARGE] : colours[HUD_NORMAL];
     int64_t top = int64_t{t->y} - t->r - 20;
-    for (int64_t k = 0; k < 6; k++) span_h(c, t->x - 6 + k, t->x + 6 - k, top + k, col);
+    const int64_t x = t->x;
+    for (int64_t k = 0; k < 6; k++) span_h(c, x - 6 + k, x + 6 - k, top + k, col);
     int64_t bottom = int64_t{t->y} - t->r - 1;
-    for (int64_t y = top + 7; y <= bottom; y += 3) plot64(c, t->x, y, col);
+    for (int64_t y = top + 7; y <= bottom; y += 3) plot64(c, x, y, col);
 }
 
 void hud_draw_velocity_marker(const hud_canvas* c, const vec3* v, const view_projection* p,

@@ -54,16 +54,17 @@ TEST(HudPrimitives, NothingOffTheCanvasIsWritten) {
             framed_canvas f(64, 40);
             const hud_canvas* c = &f.c;
             hud_plot(c, a, b, INK);
-            hud_hline(c, a, -a, b, INK); // b is off, whatever a spans
-            hud_vline(c, a, b, -b, INK);
+            hud_hline(c, a, ~a, b, INK); // b is off, whatever a spans (~a: the other side)
+            hud_vline(c, a, b, ~b, INK);
             hud_line(c, a, b, a / 2, b, INK);
             hud_rect(c, a, b, a, b / 3, INK);
-            hud_fill(c, a, b, -a, b, INK);
+            hud_fill(c, a, b, ~a, b, INK);
             hud_corners(c, a, b, a, b, 30, INK);
             hud_draw_pointer(c, a, b, INK);
             hud_draw_offscreen(c, a, b, 256, 0, INK);
             hud_target t{1, 1, a, b, 400};
             hud_draw_bomb_signal(c, &t, 8, COLOURS);
+            hud_draw_target(c, &t, "NAME", "1 m", 1, 1, INK, COLOURS);
             EXPECT_EQ(f.inked(), 0) << a << "," << b;
             EXPECT_TRUE(f.guards_intact());
         }
