@@ -105,6 +105,19 @@ TEST(Menu, EscOnTheSettingsPageRewritesTheFileAsVersion7) {
     EXPECT_EQ(settings_file(k), cfg_bytes({1, 2, 2, 3, 1, 0, 0, 0, 0, 0, 0}, "czech"));
 }
 
+TEST(Menu, SettingsSurviveARestart) {
+    // Shading to "off", view to 320x180, then back to the main page and quit.
+    keys_run first = press_keys("restart-1", {"up", "up", "return", "right", "down", "down", "down",
+                                              "down", "left", "up", "up", "up", "up"});
+    keys_run saved = press_keys("restart-2", {"up", "up", "return", "right", "down", "down", "down",
+                                              "down", "left", "esc"});
+    EXPECT_EQ(settings_file(saved), cfg_bytes({0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
+    // A new run with that file shows the settings page as the first run left it.
+    keys_run again = press_keys("restart-3", {"up", "up", "return"}, settings_file(saved));
+    ASSERT_NE(hash_at(again.run, again.hash_frame), "");
+    EXPECT_EQ(hash_at(again.run, again.hash_frame), hash_at(first.run, first.hash_frame));
+}
+
 TEST(Menu, EscOnTheMainPageQuitsWithoutSaving) {
     keys_run k = press_keys("esc-quit", {"esc", "down"}, "", false);
     EXPECT_EQ(k.run.exit_code, 0);
