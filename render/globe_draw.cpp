@@ -1,0 +1,349 @@
+// globe_draw: globe tables built from their rules, ordering, preparation and the disc loop.
+#include "render/globe_draw.h"
+
+#include "render/model_draw.h"
+
+namespace vantrel {
+
+namespace {
+
+// --- tables, evaluated at compile time so every target gets the same bytes ----------------
+
+constexpr double PI = 3.14159265358979323846;
+
+constexpr double c_sqrt(double x) {
+    if (x <= 0) return 0;
+    double r = x > 1 ? x : 1;
+    for (int i = 0; i < 200; i++) {
+        double next = 0.5 * (r + x / r);
+        if (next == r) break;
+        r = next;
+    }
+    return r;
+}
+
+// atan by two half-angle reductions and the Taylor series on |x| <= tan(pi/16).
+constexpr double c_atan(double x) {
+    if (x < 0) return -c_atan(-x);
+    if (x > 1) return PI / 2 - c_atan(1 / x);
+    for (int i = 0; i < 2; i++) x = x / (1 + c_sqrt(1 + x * x));
+    double term = x, sum = x;
+    for (int n = 1; n < 40; n++) {
+        term *= -x * x;
+        sum += term / (2 * n + 1);
+    }
+    return 4 * sum;
+}
+
+constexpr double c_atan2(double y, double x) {
+    if (x > 0) return c_atan(y / x);
+    if (x < 0) return y >= 0 ? c_atan(y / x) + PI : c_atan(y / x) - PI;
+    return y >= 0 ? PI / 2 : -PI / 2;
+}
+
+constexpr double c_asin(double x) {
+    return c_atan(x / c_sqrt(1 - x * x));
+}
+
+constexpr int64_t c_floor(double v) {
+    int64_t i = static_cast<int64_t>(v);
+    return (static_cast<double>(i) > v) ? i - 1 : i;
+}
+
+// Values that are whole numbers in exact arithmetic (atan2 of equal legs) must not fall a
+// rounding error below them: snap anything within 1e-7 of an integer onto it first.
+constexpr int64_t floor_exact(double v) {
+    int64_t nearest = c_floor(v + 0.5);
+    double d = v - static_cast<double>(nearest);
+    if (d < 1e-7 && d > -1e-7) return nearest;
+    return c_floor(v);
+}
+
+constexpr std::array<uint16_t, 256> make_globe_sqrt() {
+    std::array<uint16_t, 256> t{};
+    for (int i = 0; i < 256; i++)
+        t[i] = static_cast<uint16_t>(c_floor(16384 * c_sqrt(1 - i / 255.0) + 0.5));
+    return t;
+}
+
+constexpr std::array<uint8_t, 256> make_globe_asin() {
+    std::array<uint8_t, 256> t{};
+    for (int i = 0; i < 256; i++)
+        t[i] = static_cast<uint8_t>(floor_exact(128 - 256 * c_asin((i - 127.5) / 128) / PI));
+    return t;
+}
+
+constexpr std::array<uint8_t, 128 * 128> make_globe_atan() {
+    std::array<uint8_t, 128 * 128> t{};
+    for (int i = 0; i < 128; i++)
+        for (int j = 0; j < 128; j++) {
+            int64_t v = floor_exact(c_atan2(63.5 - i, j - 63.5) * 128 / PI);
+            t[i * 128 + j] = static_cast<uint8_t>(((v % 256) + 256) % 256);
+        }
+    return t;
+}
+
+} // namespace
+
+const std::array<uint16_t, 256> GLOBE_SQRT = make_globe_sqrt();
+const std::array<uint8_t, 256> GLOBE_ASIN = make_globe_asin();
+const std::array<uint8_t, 128 * 128> GLOBE_ATAN = make_globe_atan();
+const std::array<uint8_t, 16> DITHER = {0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
+
+namespace {
+
+// --- the disc loop's work arrays, rebuilt for each globe (never allocated) ----------------
+
+struct globe_work {
+    int32_t depth_part[3][256]; // rotated contribution of the sphere depth, per radial step
+    int32_t depth_light[256];   // its share of the light value
+    uint32_t row_offset[256];   // texture offset of each latitude row
+    uint8_t shade[8][256];      // texel -> colour at each light level
+    uint8_t lines[2][2 * GLOBE_MAX_RADIUS + 2]; // the row being drawn and the one before
+    int current;
+    bool shades_built;
+};
+
+globe_work g_work;
+
+// Light levels 0 (unlit) .. 7 (full light) for every texel, from the texture's shade rule.
+void build_shade_table() {
+    if (g_work.shades_built) return;
+    for (int level = 0; level < 8; level++)
+        for (int t = 0; t < 256; t++)
+            g_work.shade[level][t] = globe_shade(static_cast<uint8_t>(t), level);
+    g_work.shades_built = true;
+}
+
+void fill_work(const globe_texture* tex, const prepared_globe* g) {
+    build_shade_table();
+    for (int q = 0; q < 256; q++) {
+        int32_t z = -static_cast<int32_t>(GLOBE_SQRT[q]); // the visible side faces the camera
+        for (int k = 0; k < 3; k++) g_work.depth_part[k][q] = g->to_texture[3 * k + 2] * z;
+        g_work.depth_light[q] = g->light[2] * z;
+    }
+    for (int lat = 0; lat < 256; lat++)
+        g_work.row_offset[lat] =
+            static_cast<uint32_t>((static_cast<uint32_t>(lat) * tex->height) >> 8) * tex->width;
+}
+
+uint32_t isqrt_bits(uint32_t x) {
+    uint32_t root = 0, bit = 0x40000000u;
+    while (bit > x) bit >>= 2;
+    while (bit != 0) {
+        if (x >= root + bit) {
+            x -= root + bit;
+            root = (root >> 1) + bit;
+        } else {
+            root >>= 1;
+        }
+        bit >>= 2;
+    }
+    return root;
+}
+
+int clamp_int(int v, int lo, int hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
+
+// One disc row into the line buffer: pixels x0 .. x1 (frame columns), every `step`-th one
+// computed and copied to the skipped neighbours.
+void compute_row(const globe_texture* tex, const prepared_globe* g, int y, int x0, int x1,
+                 int step) {
+    const int32_t* m = g->to_texture;
+    int32_t ys = static_cast<int32_t>(static_cast<int64_t>(y - g->centre_y) * 16384 / g->radius);
+    int32_t up = -ys; // screen rows run down, the normal's y runs up
+    int32_t row_part[3] = {m[1] * up, m[4] * up, m[7] * up};
+    int32_t row_light = g->light[1] * up;
+    int32_t x_step = 0x400000 / g->radius;
+    int32_t xs22 = (x0 - g->centre_x) * x_step;
+    const uint8_t* dither_row = &DITHER[(y & 3) * 4];
+    uint32_t ys2 = static_cast<uint32_t>(ys * ys);
+    for (int x = x0; x <= x1; x += step, xs22 += x_step * step) {
+        int32_t xs = xs22 >> 8;
+        uint32_t q = (static_cast<uint32_t>(xs * xs) + ys2) >> 20;
+        if (q > 255) q = 255;
+        int32_t nx = (m[0] * xs + row_part[0] + g_work.depth_part[0][q]) >> 14;
+        int32_t ny = (m[3] * xs + row_part[1] + g_work.depth_part[1][q]) >> 14;
+        int32_t nz = (m[6] * xs + row_part[2] + g_work.depth_part[2][q]) >> 14;
+        int j = clamp_int((nx + 16384) >> 8, 0, 127);
+        // Longitude grows to the right on the side facing the camera, as on a map with
+        // north up: atan2 of (z, x) in the body frame.
+        int i = clamp_int((16384 - nz) >> 8, 0, 127);
+        int v = clamp_int((ny + 16384) >> 7, 0, 255);
+        uint32_t lon = GLOBE_ATAN[i * 128 + j];
+        uint32_t column = ((lon << 8) << tex->shift) >> 16;
+        uint8_t texel = tex->pixels[g_work.row_offset[GLOBE_ASIN[v]] + column];
+        int32_t light = (g->light[0] * xs + row_light + g_work.depth_light[q]) >> 14;
+        if (light < 0) light = 0;
+        int level = (light * 8 + dither_row[x & 3] * 1024) >> 14;
+        uint8_t colour = g_work.shade[level > 7 ? 7 : level][texel];
+        uint8_t* line = g_work.lines[g_work.current];
+        for (int k = 0; k < step && x + k <= x1; k++) line[x + k - x0] = colour;
+    }
+}
+
+uint32_t copy_row(uint8_t* frame_row, int32_t* depth_row, int x0, int x1, int32_t depth_value) {
+    const uint8_t* line = g_work.lines[g_work.current];
+    if (!depth_row) {
+        for (int x = x0; x <= x1; x++) frame_row[x] = line[x - x0];
+        return static_cast<uint32_t>(x1 - x0 + 1);
+    }
+    uint32_t written = 0;
+    for (int x = x0; x <= x1; x++) {
+        if (depth_row[x] > depth_value) continue; // equal depth overwrites
+        frame_row[x] = line[x - x0];
+        depth_row[x] = depth_value;
+        written++;
+    }
+    return written;
+}
+
+} // namespace
+
+uint32_t globe_draw(uint8_t* frame, int32_t* depth, int width, int height,
+                    const globe_texture* texture, const prepared_globe* g) {
+    int r = g->radius;
+    if (r <= 0 || texture == nullptr) return 0;
+    if (g->centre_x + r < 0 || g->centre_x - r >= width || g->centre_y + r < 0 ||
+        g->centre_y - r >= height)
+        return 0;
+    fill_work(texture, g);
+    int step = g->coarse >= 1 ? 2 : 1;
+    bool skip_rows = g->coarse >= 2 && width <= 1024;
+    int y_first = clamp_int(g->centre_y - r, 0, height - 1);
+    int y_last = clamp_int(g->centre_y + r, 0, height - 1);
+    uint32_t written = 0;
+    int line_x0 = 0, line_x1 = -1;
+    for (int y = y_first; y <= y_last; y++) {
+        int dy = y - g->centre_y;
+        int half = static_cast<int>(isqrt_bits(static_cast<uint32_t>(r * r - dy * dy)));
+        int x0 = clamp_int(g->centre_x - half, 0, width - 1);
+        int x1 = clamp_int(g->centre_x + half, 0, width - 1);
+        if (g->centre_x - half >= width || g->centre_x + half < 0) continue;
+        bool reuse = skip_rows && ((y - y_first) & 1) && line_x1 >= line_x0;
+        if (reuse) {
+            // A skipped row repeats the row above, stretched to its own ends by taking the
+            // nearest computed pixel.
+            const uint8_t* above = g_work.lines[g_work.current];
+            g_work.current ^= 1;
+            uint8_t* line = g_work.lines[g_work.current];
+            for (int x = x0; x <= x1; x++)
+                line[x - x0] = above[clamp_int(x, line_x0, line_x1) - line_x0];
+        } else {
+            compute_row(texture, g, y, x0, x1, step);
+        }
+        line_x0 = x0;
+        line_x1 = x1;
+        written +=
+            copy_row(frame + y * width, depth ? depth + y * width : nullptr, x0, x1, g->depth);
+    }
+    return written;
+}
+
+int globe_item_add(globe_item* list, int* count, int capacity, const globe_texture* texture,
+                   const render_pose* body, const render_pose* camera) {
+    if (*count >= capacity || texture == nullptr) return 0;
+    globe_item* item = &list[(*count)++];
+    fix16 distance = camera_distance(&body->pos, &camera->pos);
+    fix16 radius = static_cast<fix16>(texture->radius << 16);
+    item->texture = texture;
+    item->pose = *body;
+    item->colour_offset = 0;
+    item->near = wrap_sub32(distance, radius);
+    item->far = wrap_add32(distance, radius);
+    return 1;
+}
+
+namespace {
+
+void sort_far_to_near(globe_item* items, int count) {
+    // Insertion sort on the near distance, largest first; equal keys keep their order.
+    for (int i = 1; i < count; i++) {
+        globe_item item = items[i];
+        int j = i - 1;
+        while (j >= 0 && items[j].near < item.near) {
+            items[j + 1] = items[j];
+            j--;
+        }
+        items[j + 1] = item;
+    }
+}
+
+// A globe needs no depth test when it lies behind every model that may be near (the
+// overlap distance) and its distance interval overlaps no other globe's.
+bool needs_depth(const globe_item* items, int count, int i, fix16 overlap_distance) {
+    if (items[i].near <= overlap_distance) return true;
+    for (int j = i + 1; j < count; j++)
+        if (items[i].near <= items[j].far) return true;
+    for (int j = 0; j < i; j++)
+        if (items[i].far >= items[j].near) return true;
+    return false;
+}
+
+int coarse_level(int globe_setting, int radius) {
+    if (globe_setting == 1) return 2;
+    if (globe_setting == 2) return radius >= 65 ? 1 : 0;
+    return 0;
+}
+
+bool prepare_globe(const globe_item* item, const render_pose* camera, const view_projection* vp,
+                   const depth_frame* df, int globe_setting, prepared_globe* out) {
+    const vec3 origin = {0, 0, 0};
+    vec3 centre;
+    transform_to_view(&centre, &origin, &item->pose, camera);
+    if (centre.z <= vp->near) return false;
+    projected_vertex pv;
+    project_view_vertex(&pv, &centre, vp);
+    if (!pv.valid) return false;
+    int64_t r = (static_cast<int64_t>(item->texture->radius) * pv.scale) >> 16;
+    out->radius = static_cast<int>(r < 1 ? 1 : (r > GLOBE_MAX_RADIUS ? GLOBE_MAX_RADIUS : r));
+    out->centre_x = pv.screen_x;
+    out->centre_y = pv.screen_y;
+    out->depth = depth_frame_vertex(df, pv.scale);
+    out->coarse = coarse_level(globe_setting, out->radius);
+    // View space to the body's own frame (camera axes into the world, then the transposed
+    // body orientation), and the star's direction in view space; both scaled to 2.14.
+    mat3 body_t, to_texture;
+    mat3_transpose(&body_t, &item->pose.orient);
+    mat3_mul(&to_texture, &body_t, &camera->orient);
+    for (int i = 0; i < 9; i++) out->to_texture[i] = to_texture.m[i] >> 2;
+    vec3 light_world, light_view;
+    light_from_star(&light_world, &item->pose.pos);
+    mat3 camera_t;
+    mat3_transpose(&camera_t, &camera->orient);
+    mat3_apply(&light_view, &camera_t, &light_world);
+    out->light[0] = light_view.x >> 2;
+    out->light[1] = light_view.y >> 2;
+    out->light[2] = light_view.z >> 2;
+    return true;
+}
+
+} // namespace
+
+uint32_t draw_globes_back(uint8_t* frame, int32_t* depth, int width, int height, globe_item* items,
+                          int count, fix16 overlap_distance, const render_pose* camera,
+                          const view_projection* vp, const depth_frame* df, int globe_setting) {
+    sort_far_to_near(items, count);
+    render_timing& timing = g_render_timing;
+    bool timed = timing.on && timing.now != nullptr;
+    uint32_t total = 0;
+    for (int i = 0; i < count; i++) {
+        prepared_globe g;
+        if (!prepare_globe(&items[i], camera, vp, df, globe_setting, &g)) continue;
+        int32_t* globe_depth = needs_depth(items, count, i, overlap_distance) ? depth : nullptr;
+        uint32_t start = timed ? timing.now() : 0;
+        uint32_t written = globe_draw(frame, globe_depth, width, height, items[i].texture, &g);
+        if (timed) {
+            timing.globe += timing.now() - start;
+            timing.reads += 2;
+        }
+        timing.globe_pixels += written;
+        if (static_cast<uint32_t>(g.coarse) > timing.globe_level)
+            timing.globe_level = static_cast<uint32_t>(g.coarse);
+        total += written;
+    }
+    return total;
+}
+
+} // namespace vantrel
