@@ -1,6 +1,8 @@
 // globe_draw: globe tables built from their rules, ordering, preparation and the disc loop.
 #include "render/globe_draw.h"
 
+#include <cstring>
+
 #include "render/model_draw.h"
 
 namespace vantrel {
@@ -178,15 +180,17 @@ void compute_row(const globe_texture* tex, const prepared_globe* g, int y, int x
         if (light < 0) light = 0;
         int level = (light * 8 + dither_row[x & 3] * 1024) >> 14;
         uint8_t colour = g_work.shade[level > 7 ? 7 : level][texel];
-        uint8_t* line = g_work.lines[g_work.current];
-        for (int k = 0; k < step && x + k <= x1; k++) line[x + k - x0] = colour;
+        // The line buffer has a spare byte past the widest row, so a coarse pair may spill.
+        uint8_t* out = g_work.lines[g_work.current] + (x - x0);
+        out[0] = colour;
+        if (step == 2) out[1] = colour;
     }
 }
 
 uint32_t copy_row(uint8_t* frame_row, int32_t* depth_row, int x0, int x1, int32_t depth_value) {
     const uint8_t* line = g_work.lines[g_work.current];
     if (!depth_row) {
-        for (int x = x0; x <= x1; x++) frame_row[x] = line[x - x0];
+        std::memcpy(frame_row + x0, line, static_cast<size_t>(x1 - x0 + 1));
         return static_cast<uint32_t>(x1 - x0 + 1);
     }
     uint32_t written = 0;
@@ -228,8 +232,12 @@ uint32_t globe_draw(uint8_t* frame, int32_t* depth, int width, int height,
             const uint8_t* above = g_work.lines[g_work.current];
             g_work.current ^= 1;
             uint8_t* line = g_work.lines[g_work.current];
-            for (int x = x0; x <= x1; x++)
-                line[x - x0] = above[clamp_int(x, line_x0, line_x1) - line_x0];
+            if (x0 >= line_x0 && x1 <= line_x1) {
+                std::memcpy(line, above + (x0 - line_x0), static_cast<size_t>(x1 - x0 + 1));
+            } else {
+                for (int x = x0; x <= x1; x++)
+                    line[x - x0] = above[clamp_int(x, line_x0, line_x1) - line_x0];
+            }
         } else {
             compute_row(texture, g, y, x0, x1, step);
         }
