@@ -20,8 +20,10 @@ constexpr mat3 DECOY1_SPIN_STEP = {{65536, 0, 0, 0, 65530, -915, 0, 915, 65530}}
 constexpr mat3 DECOY2_SPIN_STEP = {{65532, -686, 0, 686, 65532, 0, 0, 0, 65536}}; // 0.6 deg about Z
 
 // Facing along -x (the docking ships fly into the bay) and along +z (the passing ship).
-constexpr mat3 NOSE_MINUS_X = {{-65536, 0, 0, 0, 65536, 0, 0, 0, -65536}};
-constexpr mat3 NOSE_PLUS_Z = {{0, 0, -65536, 0, 65536, 0, 65536, 0, 0}};
+// Models point their nose along +z (column 2 of an orientation is the forward axis), so
+// the ship flying towards -x turns its forward column to -x, not merely its right side.
+constexpr mat3 NOSE_MINUS_X = {{0, 0, -65536, 0, 65536, 0, 65536, 0, 0}};
+constexpr mat3 NOSE_PLUS_Z = IDENTITY;
 
 // How a body turns: a period in minutes (0 = fixed at its phase), the angle at the epoch,
 // and the axis tilt about X turned about Y by the tilt direction.

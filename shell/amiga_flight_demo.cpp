@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "flight/flight_loop.h"
 #include "platform/cpu_detect.h"
 #include "platform/present_amiga.h"
 #include "platform/prof_amiga.h"
@@ -16,6 +17,7 @@
 #include "shell/render_services.h"
 #include "shell/services.h"
 #include "shell/settings_file.h"
+#include "shell/startup_assets.h"
 #include "shell/ui_config.h"
 #include "shell/version.h"
 
@@ -195,8 +197,7 @@ int run_mode(int choice) {
     case MENU_DEMO_DOCK:
         g_scene = choice == MENU_START ? 0 : choice == MENU_DEMO_ORBIT ? 1 : 2;
         if (!mode_models_ready()) return 1;
-        std::printf("flight: not in this build yet\n");
-        return 0;
+        return run_flight() != 0 ? 1 : 0;
     case MENU_DEMO_SHIPS:
         if (!mode_models_ready()) return 1;
         std::printf("scene lode: not in this build yet\n");
@@ -230,13 +231,14 @@ int menu_loop() {
 } // namespace
 
 int game_main(const launch_options& options) {
-    (void)options;
     startup_banner();
     render_services_install();
     startup_settings_and_catalog();
     startup_screen_mode(gfx_cfg.screen_mode_id);
     startup_cpu();
     startup_timer();
+    if (!startup_models(options)) return 1;
+    startup_scenery();
     return menu_loop();
 }
 

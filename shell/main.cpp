@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
+#include "flight/flight_loop.h"
 #include "platform/headless/headless.h"
 #include "shell/amiga_flight_demo.h"
 #include "shell/version.h"
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
     app.add_option("--script", options.script, "Headless input script")->check(CLI::ExistingFile);
     app.add_option("--frames", options.frames, "Quit after this many frames")
         ->check(CLI::PositiveNumber);
+    app.add_flag("--trace", vantrel::g_flight_trace,
+                 "Print what the flight shows mid-screen (messages, target distance), for tests");
     app.add_option("--shot-dir", options.shot_dir, "Directory for screenshots");
     app.add_option("station-model", options.station_model,
                    "Station model to load instead of PROGDIR:station.model");

@@ -54,6 +54,13 @@ const char* progdir() {
     return g_progdir;
 }
 
+void progdir_set(const char* directory) {
+    size_t n = std::strlen(directory);
+    std::snprintf(g_progdir, sizeof g_progdir, "%s%s", directory,
+                  n > 0 && directory[n - 1] == '/' ? "" : "/");
+    g_progdir_known = true;
+}
+
 int progdir_path(const char* name, char* out, size_t size) {
     static constexpr char PREFIX[] = "PROGDIR:";
     int n;

@@ -23,6 +23,8 @@ extern int g_osd_on;
 // The directory of the running executable, with a trailing '/'. Read once from
 // /proc/self/exe; "./" when that cannot be read.
 const char* progdir();
+// Points PROGDIR: at another directory (tools and benchmarks that run beside the game).
+void progdir_set(const char* directory);
 // Expands a "PROGDIR:" prefix into the executable's directory; other paths pass through.
 // Returns 0 when the result would not fit.
 int progdir_path(const char* name, char* out, size_t size);

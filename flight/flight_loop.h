@@ -1,0 +1,31 @@
+// flight_loop: the flight mode: one frame loop of input, fixed-tick simulation under the
+// time warp, the 3D view, the HUD and the cockpit panel, until the pilot leaves with Escape.
+#pragma once
+
+#include <cstdint>
+
+#include "flight/cockpit_panel.h"
+
+namespace vantrel {
+
+// The cockpit panel read at start-up; the file buffer stays loaded for the whole run.
+extern int g_cp_ok;
+extern cockpit_panel g_cp_panel;
+
+// Start-up: reads and parses "PROGDIR:cockpit.cpt" and prints which panel the flight uses.
+void cockpit_panel_load();
+
+// Developer tracing (--trace): the flight prints what the pilot sees on screen but the
+// console does not carry: centre messages, on-screen notices, the selected target's distance.
+extern int g_flight_trace;
+
+// Runs one flight in the mode g_scene; 0 when it ended normally, 1 when it could not start.
+int run_flight();
+
+// The same flight in three calls, for benchmarks that time single frames: start (0 or 1 as
+// run_flight), one frame (0 once the flight has ended), and the end lines and clean-up.
+int flight_begin();
+int flight_step();
+void flight_finish();
+
+} // namespace vantrel
