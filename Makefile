@@ -3,6 +3,7 @@
 #   make test        build and run every test, then the PowerPC build and its tests
 #   make build       build and stage the game into build/game/
 #   make bench       build and run the benchmarks
+#   make bench-callgrind  instructions per flight frame of a fixed headless run
 #   make test-cross  build the library and its unit tests for big-endian PowerPC and run them
 #   make asan        build and run the unit and end-to-end tests under the sanitizers
 #   make previews    build the data and render PNG sheets of it into build/previews/
@@ -13,7 +14,7 @@ BUILD_ASAN  ?= build-asan
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test test-native test-cross bench asan previews clean
+.PHONY: all setup configure build run test test-native test-cross bench bench-callgrind asan previews clean
 
 all: build
 
@@ -34,11 +35,12 @@ test: test-native test-cross
 test-native: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test-cross: setup
+test-cross: build
 	@cmake -S . -B $(BUILD_PPC) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/powerpc-linux-gnu.cmake >/dev/null
+	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/powerpc-linux-gnu.cmake \
+	    -DVANTREL_HOST_GAME_DIR=$(CURDIR)/$(BUILD)/game >/dev/null
 	@cmake --build $(BUILD_PPC) -j $(JOBS)
-	@cd $(BUILD_PPC) && ctest --output-on-failure -j $(JOBS) -L unit
+	@cd $(BUILD_PPC) && ctest --output-on-failure -j $(JOBS) -L 'unit|cross'
 
 asan: setup
 	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON \
@@ -51,6 +53,9 @@ previews: build
 
 bench: build
 	@$(BUILD)/vantrel_bench --benchmark_min_time=0.2
+
+bench-callgrind: build
+	@scripts/bench-callgrind $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_PPC) $(BUILD_ASAN)

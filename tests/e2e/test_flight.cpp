@@ -1,0 +1,191 @@
+// The flight, played through headless scripts against the real program: start and end lines,
+// throttle, targets, lock-on and missiles, pause, the warp limit near the station, the
+// function keys, the statistics lines and repeatability.
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/run_game.h"
+
+namespace vantrel {
+namespace {
+
+// Runs a script that starts the flight from the main menu (START is the first entry).
+game_run fly(const std::string& name, const std::string& script,
+             const std::vector<std::string>& extra = {}) {
+    std::string dir = game_dir_fresh("flight-" + name);
+    write_text(dir + "/script.txt", "1 press return\n" + script);
+    std::vector<std::string> args = {"--headless", "--trace", "--script", dir + "/script.txt"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return run_game(dir, args);
+}
+
+std::vector<std::string> lines_matching(const std::string& text, const std::string& pattern) {
+    std::vector<std::string> out;
+    std::regex re(pattern);
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (std::regex_search(line, re)) out.push_back(line);
+    return out;
+}
+
+// Frame numbers of the trace lines that contain `what`.
+std::vector<int> trace_frames(const std::string& out, const std::string& what) {
+    std::vector<int> frames;
+    for (const std::string& line : lines_matching(out, "^trace [0-9]+: " + what))
+        frames.push_back(std::stoi(line.substr(6)));
+    return frames;
+}
+
+std::vector<int> target_distances(const std::string& out, const std::string& name) {
+    std::vector<int> d;
+    for (const std::string& line :
+         lines_matching(out, "^trace [0-9]+: target " + name + " [0-9]+ m")) {
+        size_t at = line.find(name) + name.size() + 1;
+        d.push_back(std::stoi(line.substr(at)));
+    }
+    return d;
+}
+
+TEST(Flight, StartsAndEndsWithItsLines) {
+    game_run run = fly("lines", "40 press esc\n60 quit\n");
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    size_t ok = run.out.find("OK: flight test running until Escape.\n");
+    ASSERT_NE(ok, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("sound: off (no audio channels)\n"), std::string::npos);
+    std::vector<std::string> end =
+        lines_matching(run.out, "^quit_requested after [0-9]+ total frames$");
+    ASSERT_EQ(end.size(), 1u);
+    size_t ended = run.out.find(end[0] + "\nOK: flight test ended.\n");
+    EXPECT_NE(ended, std::string::npos);
+    EXPECT_GT(ended, ok);
+    EXPECT_NE(run.out.find("chunky @ 0x"), std::string::npos);
+}
+
+TEST(Flight, ThrottleClosesOnTheTarget) {
+    game_run run = fly("throttle", "5 press 2\n10 down w\n60 up w\n240 quit\n");
+    std::vector<int> d = target_distances(run.out, "Kocka-7");
+    ASSERT_GE(d.size(), 10u) << run.out;
+    EXPECT_LT(d.back(), d.front() - 20);
+    for (size_t i = 1; i < d.size(); i++) EXPECT_LE(d[i], d[i - 1]);
+}
+
+TEST(Flight, InfraredLockMissileAndHit) {
+    game_run run = fly("missile", "5 press 2\n6 press tab\n120 down d\n121 up d\n260 quit\n");
+    std::vector<int> locked = trace_frames(run.out, "message LOCKED");
+    ASSERT_GE(locked.size(), 1u) << run.out; // firing resets the lock; it may build again
+    // 1.5 s of simulated time at 50 ticks a second, counted from the frame after the mode change.
+    EXPECT_GE(locked[0], 6 + 74);
+    EXPECT_LE(locked[0], 6 + 77);
+    std::vector<int> away = trace_frames(run.out, "message MISSILE AWAY");
+    std::vector<int> boom = trace_frames(run.out, "explosion at Kocka-7, 40 particles");
+    std::vector<int> hit = trace_frames(run.out, "message HIT");
+    ASSERT_EQ(away.size(), 1u);
+    ASSERT_EQ(boom.size(), 1u);
+    ASSERT_EQ(hit.size(), 1u);
+    EXPECT_EQ(boom[0], hit[0]);
+    // About 300 m at 300 m/s.
+    EXPECT_GE(hit[0] - away[0], 45);
+    EXPECT_LE(hit[0] - away[0], 55);
+    EXPECT_NE(run.out.find("particles=40"), std::string::npos); // the explosion in the statistics
+}
+
+TEST(Flight, RadarWithoutLockAndNoTarget) {
+    game_run run =
+        fly("nolock", "5 press tab\n6 press tab\n8 press d\n20 press 2\n22 press d\n60 quit\n");
+    EXPECT_EQ(trace_frames(run.out, "message NO TARGET").size(), 1u) << run.out;
+    EXPECT_EQ(trace_frames(run.out, "message NO LOCK").size(), 1u);
+    EXPECT_TRUE(trace_frames(run.out, "message MISSILE AWAY").empty());
+}
+
+TEST(Flight, PauseStopsTheShipAndTheShot) {
+    game_run run =
+        fly("pause", "5 press 2\n6 press tab\n10 down w\n40 up w\n120 press d\n125 press p\n"
+                     "300 press p\n420 quit\n");
+    std::vector<int> d = target_distances(run.out, "Kocka-7");
+    std::vector<int> frames = trace_frames(run.out, "target Kocka-7");
+    ASSERT_EQ(d.size(), frames.size());
+    int paused_at = -1;
+    for (size_t i = 0; i < frames.size(); i++) {
+        if (frames[i] < 140 || frames[i] > 290) continue;
+        if (paused_at < 0) paused_at = d[i];
+        EXPECT_EQ(d[i], paused_at) << frames[i]; // nothing moves while paused
+    }
+    std::vector<int> hit = trace_frames(run.out, "message HIT");
+    ASSERT_EQ(hit.size(), 1u) << run.out;
+    EXPECT_GT(hit[0], 300); // the missile waited for the pause to end
+}
+
+TEST(Flight, WarpIsLimitedNearTheStation) {
+    game_run run = fly("warp", "10 press f10\n40 quit\n");
+    std::vector<int> limited =
+        trace_frames(run.out, "osd zrychleni omezeno: blizko objektu \\(x1\\)");
+    EXPECT_EQ(limited.size(), 1u) << run.out;
+    game_run pause = fly("warp-pause", "10 press f7\n40 quit\n");
+    EXPECT_TRUE(trace_frames(pause.out, "osd zrychleni").empty()); // a pause is never limited
+}
+
+TEST(Flight, FunctionKeysActOncePerPress) {
+    game_run run =
+        fly("fkeys", "10 down f1\n40 up f1\n50 press f3\n60 press f4\n70 press f5\n80 press f6\n"
+                     "90 press f6\n100 quit\n");
+    // The shading description: once at the start, once for the (long) F1 press.
+    EXPECT_EQ(lines_matching(run.out, "^CPU: .* \\| ").size(), 2u) << run.out;
+    EXPECT_EQ(trace_frames(run.out, "osd F1 shading: ").size(), 1u);
+    EXPECT_EQ(lines_matching(run.out, "^c2p mode: [a-z0-9-]+$").size(), 1u);
+    EXPECT_EQ(lines_matching(run.out, "^vertex math: ").size(), 1u);
+    EXPECT_EQ(lines_matching(run.out, "^render timing: ").size(), 1u);
+    EXPECT_EQ(lines_matching(run.out, "^raster path: spans$").size(), 1u);
+    EXPECT_EQ(lines_matching(run.out, "^raster path: fused$").size(), 1u);
+}
+
+TEST(Flight, PanelSwitchesShowTheirNotices) {
+    game_run run =
+        fly("switches", "10 press e\n20 press g\n30 press c\n40 press r\n50 press h\n60 quit\n");
+    EXPECT_EQ(trace_frames(run.out, "osd motory: stop").size(), 1u) << run.out;
+    EXPECT_EQ(trace_frames(run.out, "osd podvozek: vysunut").size(), 1u);
+    EXPECT_EQ(trace_frames(run.out, "osd komunikace: zatim neni").size(), 1u);
+    EXPECT_EQ(trace_frames(run.out, "osd analyzator: zatim neni").size(), 1u);
+    EXPECT_EQ(trace_frames(run.out, "osd hyperskok: zatim neni").size(), 1u);
+    // V and Q only light panel buttons: the frame changes.
+    game_run lit = fly("lit", "10 hash\n11 press v\n13 hash\n14 press q\n16 hash\n20 quit\n");
+    std::vector<std::string> hashes = lines_matching(lit.out, "^frame [0-9]+ crc32 [0-9a-f]{8}$");
+    ASSERT_EQ(hashes.size(), 3u) << lit.out;
+    EXPECT_NE(hashes[0].substr(hashes[0].size() - 8), hashes[1].substr(hashes[1].size() - 8));
+}
+
+TEST(Flight, StatisticsEveryTwentyFrames) {
+    game_run run = fly("stats", "101 quit\n");
+    std::vector<std::string> first =
+        lines_matching(run.out, "^20 frames in [0-9]+ ms \\([0-9]+\\.[0-9]{2} fps\\) input=[0-9]+ "
+                                "physics=[0-9]+ clear=[0-9]+ "
+                                "station=[0-9]+ decoys=[0-9]+ fx=[0-9]+ render=[0-9]+ "
+                                "present=[0-9]+ ms, particles=[0-9]+$");
+    std::vector<std::string> second =
+        lines_matching(run.out, "^  tris/20f: drawn=[0-9]+ clipped=[0-9]+ objs_culled=[0-9]+ "
+                                "station_lod=[0-9]+ \\| c2p=[a-z0-9-]+ "
+                                "blocks written [0-9]+% \\| sim steps [0-9]+$");
+    std::vector<std::string> third =
+        lines_matching(run.out, "^  render us/frame: backface=[0-9]+ verts=[0-9]+ ");
+    EXPECT_EQ(first.size(), 5u) << run.out;
+    EXPECT_EQ(second.size(), first.size());
+    EXPECT_EQ(third.size(), first.size());
+    // Headless time is virtual: exactly 20 ms a frame.
+    EXPECT_NE(run.out.find("20 frames in 400 ms (50.00 fps)"), std::string::npos);
+    EXPECT_NE(run.out.find("sim steps 20"), std::string::npos);
+}
+
+TEST(Flight, SameScriptSameRun) {
+    const std::string script =
+        "5 press 2\n10 down w\n30 press tab\n50 hash\n60 rmb down\n61 mouse 200 100\n"
+        "80 up w\n90 hash\n120 quit\n";
+    game_run a = fly("repeat-a", script);
+    game_run b = fly("repeat-b", script);
+    EXPECT_EQ(a.exit_code, 0);
+    EXPECT_EQ(a.out, b.out);
+}
+
+} // namespace
+} // namespace vantrel

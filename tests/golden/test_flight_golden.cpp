@@ -1,0 +1,39 @@
+// Golden frames of the game view and both demos: a headless run of a fixed script must give
+// the recorded frame hashes. After an intended change in drawing, rerun with
+// VANTREL_UPDATE_GOLDEN=1 to record the new hashes, and review the screenshots.
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "e2e/run_game.h"
+
+namespace vantrel {
+namespace {
+
+std::string hash_lines(const std::string& out) {
+    std::string lines;
+    size_t at = 0;
+    while ((at = out.find("frame ", at)) != std::string::npos) {
+        size_t end = out.find('\n', at);
+        std::string line = out.substr(at, end - at);
+        if (line.find(" crc32 ") != std::string::npos && (at == 0 || out[at - 1] == '\n'))
+            lines += line + "\n";
+        at = end;
+    }
+    return lines;
+}
+
+TEST(FlightGolden, GameViewAndDemosAsRecorded) {
+    const std::string source = VANTREL_SOURCE_DIR "/tests/golden/";
+    std::string dir = game_dir_fresh("golden-flight");
+    game_run run = run_game(dir, {"--headless", "--script", source + "flight.script"});
+    ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
+    std::string got = hash_lines(run.out);
+    ASSERT_EQ(std::count(got.begin(), got.end(), '\n'), 6) << run.out;
+    const char* update = std::getenv("VANTREL_UPDATE_GOLDEN");
+    if (update && update[0] == '1') write_text(source + "flight_hashes.txt", got);
+    EXPECT_EQ(got, read_text(source + "flight_hashes.txt"));
+}
+
+} // namespace
+} // namespace vantrel
