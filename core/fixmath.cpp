@@ -17,27 +17,12 @@ uint32_t magnitude32(int32_t x) {
     return x < 0 ? 0u - static_cast<uint32_t>(x) : static_cast<uint32_t>(x);
 }
 
-// The 32-bit digit-by-digit root: used when the radicand's high word is zero, as it is
-// for every length the game forms in practice, so the cheaper loop runs.
-uint32_t isqrt32(uint32_t x) {
-    uint32_t root = 0;
-    uint32_t bit = 1u << 30;
-    while (bit > x) bit >>= 2;
-    while (bit != 0) {
-        if (x >= root + bit) {
-            x -= root + bit;
-            root = (root >> 1) + bit;
-        } else {
-            root >>= 1;
-        }
-        bit >>= 2;
-    }
-    return root;
-}
-
-uint64_t isqrt64(uint64_t x) {
-    uint64_t root = 0;
-    uint64_t bit = 1ull << 62;
+// The digit-by-digit binary root, for 32-bit radicands (the common case: every length the
+// game forms in practice) and for 64-bit ones; top is the highest even power of two.
+template <typename U>
+U isqrt_bits(U x, U top) {
+    U root = 0;
+    U bit = top;
     while (bit > x) bit >>= 2;
     while (bit != 0) {
         if (x >= root + bit) {
@@ -66,6 +51,10 @@ fix16 fix32_div_to_fix16(fix32 n, fix16 d) {
     return saturate_to_fix16(n / d);
 }
 
+uint32_t isqrt_u32(uint32_t x) {
+    return isqrt_bits<uint32_t>(x, 1u << 30);
+}
+
 fix16 fix16_sqrt(fix16 x) {
     if (x <= 0) return 0;
     // Root of the 48-bit value x * 2^16: sixteen bit pairs of x, then eight zero pairs.
@@ -89,8 +78,8 @@ fix16 fix16_sqrt(fix16 x) {
 fix16 fix32_sqrt_narrow(fix32 x) {
     if (x <= 0) return 0;
     uint64_t ux = static_cast<uint64_t>(x);
-    if ((ux >> 32) == 0) return static_cast<fix16>(isqrt32(static_cast<uint32_t>(ux)));
-    return static_cast<fix16>(static_cast<uint32_t>(isqrt64(ux)));
+    if ((ux >> 32) == 0) return static_cast<fix16>(isqrt_u32(static_cast<uint32_t>(ux)));
+    return static_cast<fix16>(static_cast<uint32_t>(isqrt_bits<uint64_t>(ux, 1ull << 62)));
 }
 
 fix16 fix32_narrow(fix32 x) {

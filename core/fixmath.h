@@ -47,6 +47,8 @@ constexpr int32_t fix2_30_mul(fix2_30 s, int32_t v) {
 fix16 fix16_div(fix16 a, fix16 b);
 fix16 fix32_div_to_fix16(fix32 n, fix16 d);
 fix16 fix16_sqrt(fix16 x);
+// floor(sqrt(x)) of a plain unsigned integer, bit by bit (no division, no floating point).
+uint32_t isqrt_u32(uint32_t x);
 fix16 fix32_sqrt_narrow(fix32 x);
 fix16 fix32_narrow(fix32 x);
 fix16 fix16_recip(fix16 x);

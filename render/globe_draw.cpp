@@ -129,21 +129,6 @@ void fill_work(const globe_texture* tex, const prepared_globe* g) {
             static_cast<uint32_t>((static_cast<uint32_t>(lat) * tex->height) >> 8) * tex->width;
 }
 
-uint32_t isqrt_bits(uint32_t x) {
-    uint32_t root = 0, bit = 0x40000000u;
-    while (bit > x) bit >>= 2;
-    while (bit != 0) {
-        if (x >= root + bit) {
-            x -= root + bit;
-            root = (root >> 1) + bit;
-        } else {
-            root >>= 1;
-        }
-        bit >>= 2;
-    }
-    return root;
-}
-
 int clamp_int(int v, int lo, int hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
@@ -221,7 +206,7 @@ uint32_t globe_draw(uint8_t* frame, int32_t* depth, int width, int height,
     int line_x0 = 0, line_x1 = -1;
     for (int y = y_first; y <= y_last; y++) {
         int dy = y - g->centre_y;
-        int half = static_cast<int>(isqrt_bits(static_cast<uint32_t>(r * r - dy * dy)));
+        int half = static_cast<int>(isqrt_u32(static_cast<uint32_t>(r * r - dy * dy)));
         int x0 = clamp_int(g->centre_x - half, 0, width - 1);
         int x1 = clamp_int(g->centre_x + half, 0, width - 1);
         if (g->centre_x - half >= width || g->centre_x + half < 0) continue;

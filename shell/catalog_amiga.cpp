@@ -243,7 +243,7 @@ bool to_latin2(iconv_t cd, const std::string& utf8, std::string* out) {
     return true;
 }
 
-// The conversion of one printf specification, reduced to what decides the argument it
+// The conversion of one printf directive, reduced to what decides the argument it
 // takes: the '*' widths, the length modifier and the conversion letter. Empty at the end.
 const char* next_conversion(const char* p, std::string* spec) {
     spec->clear();

@@ -11,7 +11,6 @@
 //     --level N        level of detail to draw (default 0)
 //     --spans          use the two-stage span path instead of the fused walker
 //     --fpu            use the floating-point vertex path
-#include <png.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -19,6 +18,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/png_indexed.h"
 #include "render/model_draw.h"
 #include "render/palette.h"
 
@@ -119,32 +119,6 @@ bool read_whole(const char* path, std::vector<uint8_t>* out) {
     return ok;
 }
 
-bool write_png(const char* path, const uint8_t* frame, int width, int height,
-               const uint8_t* palette) {
-    FILE* f = std::fopen(path, "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, uint32_t(width), uint32_t(height), 8, PNG_COLOR_TYPE_PALETTE,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_color colours[256];
-    for (int i = 0; i < 256; i++)
-        colours[i] = png_color{palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]};
-    png_set_PLTE(png, info, colours, 256);
-    png_write_info(png, info);
-    for (int y = 0; y < height; y++)
-        png_write_row(png, const_cast<uint8_t*>(frame + size_t(y) * size_t(width)));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -208,7 +182,7 @@ int main(int argc, char** argv) {
     uLong crc = crc32(0L, frame.data(), uInt(frame.size()));
     std::printf("crc32 %08lx drawn %u clipped %u culled %u\n", crc, g_render_stats.tris_drawn,
                 g_render_stats.tris_clipped, g_render_stats.objs_culled);
-    bool ok = write_png(o.output, frame.data(), W, H, g_game_palette);
+    bool ok = png_write_indexed(o.output, frame.data(), W, H, g_game_palette) != 0;
     drawable_free(&d);
     if (!ok) {
         std::fprintf(stderr, "render_model: cannot write %s\n", o.output);
