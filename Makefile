@@ -50,6 +50,7 @@ asan: setup
 
 previews: build
 	@cmake --build $(BUILD) --target previews
+	@scripts/flight-previews $(BUILD)
 
 bench: build
 	@$(BUILD)/vantrel_bench --benchmark_min_time=0.2
