@@ -141,6 +141,7 @@ struct flight {
     char traced_osd[sizeof g_osd_text];
     uint8_t panel_values[PANEL_VALUES_SIZE];
     uint8_t panel_drawn[PANEL_VALUES_SIZE];
+    int overlay_on_panel; // the notice or the pointer covered a band last frame
     int fkey_held[6];
     int lmb_was;
     int quit;
@@ -896,9 +897,15 @@ void draw_panel(flight* f) {
     draw_flight_gauges(strip, f->width, 100, 100, 0, (f->throttle * 100) >> 16);
 }
 
+// True when rows y0 .. y1 (inclusive) reach into a panel band.
+bool over_panel(const flight* f, int y0, int y1) {
+    return y0 < f->view_y0 || y1 >= f->view_y1;
+}
+
 void draw_overlays(flight* f, const view_target* vt) {
     draw_panel(f);
     screen_clock(vt->frame + (vt->height - 16) * vt->width, vt->width, 16, &g_world_time, nullptr);
+    bool on_panel = false;
     if (g_osd_on) {
         amiga_datestamp now;
         amiga_date_stamp(&now);
@@ -906,18 +913,23 @@ void draw_overlays(flight* f, const view_target* vt) {
             g_osd_on = 0;
         } else {
             int x = (f->width - text_width(g_osd_text)) / 2;
-            text_draw_shadow(g_chunky, f->width, f->height, x, f->height - 34, g_osd_text, 2, 1);
+            int y = f->height - 34;
+            text_draw_shadow(g_chunky, f->width, f->height, x, y, g_osd_text, 2, 1);
+            on_panel = on_panel || over_panel(f, y, y + 8);
         }
     }
     char fps[16];
     std::snprintf(fps, sizeof fps, "FPS %u", f->fps_shown);
     text_draw_shadow(vt->frame, vt->width, vt->height, vt->width - 4 - text_width(fps),
                      vt->height - 12, fps, 3, 1);
-    present_input in;
-    std::memset(&in, 0, sizeof in);
-    in.mouse_x = f->screen->mouse_x;
-    in.mouse_y = f->screen->mouse_y;
-    draw_arrow_pointer(g_chunky, f->width, f->height, in.mouse_x, in.mouse_y);
+    int mx = f->screen->mouse_x, my = f->screen->mouse_y;
+    draw_arrow_pointer(g_chunky, f->width, f->height, mx, my);
+    on_panel = on_panel || over_panel(f, my, my + 10);
+    // The panel is redrawn only when its values change, so whatever was drawn over its bands
+    // (the notice, the pointer) is wiped by a redraw on the next frame, and on the frame
+    // after it has gone.
+    if (on_panel || f->overlay_on_panel) std::memset(f->panel_drawn, 0xFF, sizeof f->panel_drawn);
+    f->overlay_on_panel = on_panel;
 }
 
 // --- statistics ---------------------------------------------------------------------------

@@ -156,6 +156,15 @@ TEST(Flight, PanelSwitchesShowTheirNotices) {
     EXPECT_NE(hashes[0].substr(hashes[0].size() - 8), hashes[1].substr(hashes[1].size() - 8));
 }
 
+TEST(Flight, PointerLeavesNoTrailOnThePanel) {
+    game_run crossed = fly("trail-a", "10 mouse 150 230\n20 mouse 150 100\n40 hash\n45 quit\n");
+    game_run direct = fly("trail-b", "20 mouse 150 100\n40 hash\n45 quit\n");
+    std::vector<std::string> a = lines_matching(crossed.out, "^frame 40 crc32 ");
+    std::vector<std::string> b = lines_matching(direct.out, "^frame 40 crc32 ");
+    ASSERT_EQ(a.size(), 1u) << crossed.out;
+    EXPECT_EQ(a, b);
+}
+
 TEST(Flight, StatisticsEveryTwentyFrames) {
     game_run run = fly("stats", "101 quit\n");
     std::vector<std::string> first =
