@@ -245,7 +245,6 @@ int flight_start(flight* f) {
     }
     std::printf("requested %dx%d, Intuition granted %dx%d (width*height %% 32 = %d)\n", FRAME_W,
                 requested_h, f->width, f->height, (f->width * f->height) % 32);
-    report_screen(f->screen, 0);
     bool aligned = (reinterpret_cast<uintptr_t>(g_chunky) & 15u) == 0;
     std::printf("chunky @ 0x%08lx, %s16-byte aligned (%s MOVE16 clear this run)\n",
                 static_cast<unsigned long>(reinterpret_cast<uintptr_t>(g_chunky) & 0xFFFFFFFFu),
