@@ -142,6 +142,8 @@ struct flight {
     uint8_t panel_values[PANEL_VALUES_SIZE];
     uint8_t panel_drawn[PANEL_VALUES_SIZE];
     int overlay_on_panel; // the notice or the pointer covered a band last frame
+    int bands_changed;    // the panel bands were drawn this frame
+    int full_present;     // the whole frame must go out (a new screen)
     int fkey_held[6];
     int lmb_was;
     int quit;
@@ -176,6 +178,7 @@ bool open_screen(flight* f, int height) {
     f->height = present_amiga_height(s) > FRAME_H_MAX ? FRAME_H_MAX : present_amiga_height(s);
     present_amiga_set_palette(s, f->palette);
     compute_view_rows(f);
+    f->full_present = 1;
     return true;
 }
 
@@ -881,9 +884,11 @@ void draw_panel(flight* f) {
                                g_chunky + (f->height - g_cp_panel.bottom_rows) * f->width,
                                f->width);
             std::memcpy(f->panel_drawn, f->panel_values, PANEL_VALUES_SIZE);
+            f->bands_changed = 1;
         }
         return;
     }
+    f->bands_changed = 1;
     // Without the panel file: the top bar and four gauges, redrawn every frame.
     std::memset(g_chunky, 0, static_cast<size_t>(BAR_ROWS * f->width));
     int x0[BAR_ITEMS], x1[BAR_ITEMS];
@@ -1046,7 +1051,14 @@ void flight_frame(flight* f) {
 
     frame_cap_wait(&f->cap_last, fps_cap_period_us(gfx_cfg.fps_cap));
     uint32_t t4 = clock_us();
-    present_amiga_frame(f->screen, g_chunky);
+    // Only the 3D view's rows change from frame to frame; the bands go out with them when the
+    // panel was redrawn or something was drawn over it, and everything after a screen change.
+    if (f->full_present || f->bands_changed || f->overlay_on_panel)
+        present_amiga_frame(f->screen, g_chunky);
+    else
+        present_amiga_frame_rows(f->screen, g_chunky, f->view_y0, f->view_y1 - f->view_y0);
+    f->full_present = 0;
+    f->bands_changed = 0;
     f->timers.present += clock_us() - t4;
 
     f->frames++;
