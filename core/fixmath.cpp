@@ -114,27 +114,10 @@ void decaying_value_decay(decaying_value* v, uint32_t shift) {
     v->value >>= (shift > 31 ? 31 : shift);
 }
 
-vec3* vec3_add(vec3* out, const vec3* a, const vec3* b) {
-    vec3 r = {wrap_add32(a->x, b->x), wrap_add32(a->y, b->y), wrap_add32(a->z, b->z)};
-    *out = r;
-    return out;
-}
-
-vec3* vec3_sub(vec3* out, const vec3* a, const vec3* b) {
-    vec3 r = {wrap_sub32(a->x, b->x), wrap_sub32(a->y, b->y), wrap_sub32(a->z, b->z)};
-    *out = r;
-    return out;
-}
-
 vec3* vec3_scale(vec3* out, const vec3* v, fix16 s) {
     vec3 r = {fix16_mul(v->x, s), fix16_mul(v->y, s), fix16_mul(v->z, s)};
     *out = r;
     return out;
-}
-
-fix16 vec3_dot(const vec3* a, const vec3* b) {
-    return wrap_add32(wrap_add32(fix16_mul(a->x, b->x), fix16_mul(a->y, b->y)),
-                      fix16_mul(a->z, b->z));
 }
 
 vec3* vec3_cross(vec3* out, const vec3* a, const vec3* b) {

@@ -84,10 +84,22 @@ constexpr bool operator==(const mat3& a, const mat3& b) {
 constexpr mat3 IDENTITY = {{FIX16_ONE, 0, 0, 0, FIX16_ONE, 0, 0, 0, FIX16_ONE}};
 
 // Every vector and matrix operation reads all its inputs before it writes: out may alias.
-vec3* vec3_add(vec3* out, const vec3* a, const vec3* b);
-vec3* vec3_sub(vec3* out, const vec3* a, const vec3* b);
+// The three smallest are defined here: model drawing runs them once per face.
+inline vec3* vec3_add(vec3* out, const vec3* a, const vec3* b) {
+    vec3 r = {wrap_add32(a->x, b->x), wrap_add32(a->y, b->y), wrap_add32(a->z, b->z)};
+    *out = r;
+    return out;
+}
+inline vec3* vec3_sub(vec3* out, const vec3* a, const vec3* b) {
+    vec3 r = {wrap_sub32(a->x, b->x), wrap_sub32(a->y, b->y), wrap_sub32(a->z, b->z)};
+    *out = r;
+    return out;
+}
+inline fix16 vec3_dot(const vec3* a, const vec3* b) {
+    return wrap_add32(wrap_add32(fix16_mul(a->x, b->x), fix16_mul(a->y, b->y)),
+                      fix16_mul(a->z, b->z));
+}
 vec3* vec3_scale(vec3* out, const vec3* v, fix16 s);
-fix16 vec3_dot(const vec3* a, const vec3* b);
 vec3* vec3_cross(vec3* out, const vec3* a, const vec3* b);
 fix16 vec3_length(const vec3* v);
 vec3* vec3_normalize(vec3* out, const vec3* v);

@@ -99,7 +99,7 @@ namespace {
 struct globe_work {
     int32_t depth_part[3][256]; // rotated contribution of the sphere depth, per radial step
     int32_t depth_light[256];   // its share of the light value
-    uint32_t row_offset[256];   // texture offset of each latitude row
+    uint32_t v_row[256];        // texture offset of the latitude row of each normal y step
     uint8_t shade[8][256];      // texel -> colour at each light level
     uint8_t lines[2][2 * GLOBE_MAX_RADIUS + 2]; // the row being drawn and the one before
     int current;
@@ -124,9 +124,10 @@ void fill_work(const globe_texture* tex, const prepared_globe* g) {
         for (int k = 0; k < 3; k++) g_work.depth_part[k][q] = g->to_texture[3 * k + 2] * z;
         g_work.depth_light[q] = g->light[2] * z;
     }
-    for (int lat = 0; lat < 256; lat++)
-        g_work.row_offset[lat] =
-            static_cast<uint32_t>((static_cast<uint32_t>(lat) * tex->height) >> 8) * tex->width;
+    for (int v = 0; v < 256; v++) {
+        uint32_t lat = GLOBE_ASIN[v];
+        g_work.v_row[v] = static_cast<uint32_t>((lat * tex->height) >> 8) * tex->width;
+    }
 }
 
 int clamp_int(int v, int lo, int hi) {
@@ -137,36 +138,45 @@ int clamp_int(int v, int lo, int hi) {
 // computed and copied to the skipped neighbours.
 void compute_row(const globe_texture* tex, const prepared_globe* g, int y, int x0, int x1,
                  int step) {
+    // Everything the pixel loop reads is held in locals: the loop stores bytes, and a byte
+    // store may alias any object, so values read through pointers would be loaded again for
+    // every pixel.
     const int32_t* m = g->to_texture;
     int32_t ys = static_cast<int32_t>(static_cast<int64_t>(y - g->centre_y) * 16384 / g->radius);
     int32_t up = -ys; // screen rows run down, the normal's y runs up
-    int32_t row_part[3] = {m[1] * up, m[4] * up, m[7] * up};
-    int32_t row_light = g->light[1] * up;
-    int32_t x_step = 0x400000 / g->radius;
+    const int32_t m0 = m[0], m3 = m[3], m6 = m[6];
+    const int32_t row_nx = m[1] * up, row_ny = m[4] * up, row_nz = m[7] * up;
+    const int32_t light_x = g->light[0];
+    const int32_t row_light = g->light[1] * up;
+    const int32_t x_step = 0x400000 / g->radius;
     int32_t xs22 = (x0 - g->centre_x) * x_step;
     const uint8_t* dither_row = &DITHER[(y & 3) * 4];
-    uint32_t ys2 = static_cast<uint32_t>(ys * ys);
-    for (int x = x0; x <= x1; x += step, xs22 += x_step * step) {
+    const uint32_t ys2 = static_cast<uint32_t>(ys * ys);
+    const uint32_t shift = tex->shift;
+    const uint8_t* pixels = tex->pixels;
+    const uint8_t* atan_table = GLOBE_ATAN.data();
+    const globe_work& w = g_work;
+    uint8_t* out = g_work.lines[g_work.current];
+    for (int x = x0; x <= x1; x += step, xs22 += x_step * step, out += step) {
         int32_t xs = xs22 >> 8;
         uint32_t q = (static_cast<uint32_t>(xs * xs) + ys2) >> 20;
         if (q > 255) q = 255;
-        int32_t nx = (m[0] * xs + row_part[0] + g_work.depth_part[0][q]) >> 14;
-        int32_t ny = (m[3] * xs + row_part[1] + g_work.depth_part[1][q]) >> 14;
-        int32_t nz = (m[6] * xs + row_part[2] + g_work.depth_part[2][q]) >> 14;
+        int32_t nx = (m0 * xs + row_nx + w.depth_part[0][q]) >> 14;
+        int32_t ny = (m3 * xs + row_ny + w.depth_part[1][q]) >> 14;
+        int32_t nz = (m6 * xs + row_nz + w.depth_part[2][q]) >> 14;
         int j = clamp_int((nx + 16384) >> 8, 0, 127);
         // Longitude grows to the right on the side facing the camera, as on a map with
         // north up: atan2 of (z, x) in the body frame.
         int i = clamp_int((16384 - nz) >> 8, 0, 127);
         int v = clamp_int((ny + 16384) >> 7, 0, 255);
-        uint32_t lon = GLOBE_ATAN[i * 128 + j];
-        uint32_t column = ((lon << 8) << tex->shift) >> 16;
-        uint8_t texel = tex->pixels[g_work.row_offset[GLOBE_ASIN[v]] + column];
-        int32_t light = (g->light[0] * xs + row_light + g_work.depth_light[q]) >> 14;
+        uint32_t lon = atan_table[i * 128 + j];
+        uint32_t column = ((lon << 8) << shift) >> 16;
+        uint8_t texel = pixels[w.v_row[v] + column];
+        int32_t light = (light_x * xs + row_light + w.depth_light[q]) >> 14;
         if (light < 0) light = 0;
         int level = (light * 8 + dither_row[x & 3] * 1024) >> 14;
-        uint8_t colour = g_work.shade[level > 7 ? 7 : level][texel];
+        uint8_t colour = w.shade[level > 7 ? 7 : level][texel];
         // The line buffer has a spare byte past the widest row, so a coarse pair may spill.
-        uint8_t* out = g_work.lines[g_work.current] + (x - x0);
         out[0] = colour;
         if (step == 2) out[1] = colour;
     }

@@ -189,12 +189,6 @@ void depth_frame_begin(depth_frame* df, int32_t* depth, uint32_t pixel_count) {
     }
 }
 
-int32_t depth_frame_vertex(const depth_frame* df, int32_t scale) {
-    int32_t d = fix16_mul(scale, df->scale);
-    if (d < 0) d = 0;
-    return static_cast<int32_t>(static_cast<uint32_t>(d >> 11) + df->base);
-}
-
 int raster_triangle_w(uint8_t* frame, int32_t* depth, int width, int height,
                       const screen_triangle* tri, const int32_t depths[3], uint8_t colour) {
     uint32_t count = 0;

@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "core/fixmath.h"
+
 namespace vantrel {
 
 struct screen_vertex {
@@ -62,7 +64,11 @@ extern depth_frame g_depth_frame;
 void depth_frame_init(depth_frame* df, int32_t near, int32_t focal);
 void depth_frame_begin(depth_frame* df, int32_t* depth, uint32_t pixel_count);
 // The depth value of a projected vertex from its projection scale (focal / z).
-int32_t depth_frame_vertex(const depth_frame* df, int32_t scale);
+inline int32_t depth_frame_vertex(const depth_frame* df, int32_t scale) {
+    int32_t d = fix16_mul(scale, df->scale);
+    if (d < 0) d = 0;
+    return static_cast<int32_t>(static_cast<uint32_t>(d >> 11) + df->base);
+}
 
 int raster_screen_triangle(uint8_t* frame, int32_t* depth, int width, int height,
                            const screen_triangle* tri, const int32_t depths[3], uint8_t colour,

@@ -358,11 +358,18 @@ void text_draw(uint8_t* frame, int width, int height, int x, int y, const char* 
         if (x >= width) return;
         if (x <= -8) continue;
         const uint8_t* glyph = text_glyph(static_cast<uint8_t>(*s));
+        bool whole_width = x >= 0 && x <= width - 8;
         for (int r = 0; r < 8; r++) {
             int py = y + r;
             if (py < 0 || py >= height) continue;
             uint8_t bits = glyph[r];
             uint8_t* row = frame + static_cast<size_t>(py) * static_cast<size_t>(width);
+            if (whole_width) {
+                uint8_t* out = row + x;
+                for (int k = 0; bits; k++, bits = static_cast<uint8_t>(bits << 1))
+                    if (bits & 0x80) out[k] = colour;
+                continue;
+            }
             for (int k = 0; k < 8 && bits; k++, bits = static_cast<uint8_t>(bits << 1)) {
                 int px = x + k;
                 if ((bits & 0x80) && px >= 0 && px < width) row[px] = colour;

@@ -4,33 +4,17 @@
 #include <cstring>
 
 namespace vantrel {
-namespace {
 
-uint64_t double_bits(double d) {
-    uint64_t u;
-    std::memcpy(&u, &d, sizeof u);
-    return u;
-}
-
-double bits_double(uint64_t u) {
-    double d;
-    std::memcpy(&d, &u, sizeof d);
-    return d;
-}
-
-} // namespace
-
-float fpu_fma(float a, float b, float c) {
+float fpu_fma_rounded_to_odd(float a, float b, float c) {
     // The product of two floats is exact in a double. Their sum with c is made exact as a
     // pair (s, e) (two-sum), and s is rounded to odd when e is not zero: a double rounded
     // to odd keeps enough information that the final rounding to float is the correctly
-    // rounded fused result. The C library's fmaf would do the same but is not available
-    // as a plain instruction everywhere this runs.
+    // rounded fused result.
     double p = static_cast<double>(a) * static_cast<double>(b);
     double s = p + static_cast<double>(c);
     double bb = s - p;
     double e = (p - (s - bb)) + (static_cast<double>(c) - bb);
-    uint64_t u = double_bits(s);
+    uint64_t u = fpu_double_bits(s);
     if (e != 0.0 && (u & 1) == 0 && (u & 0x7FF0000000000000ull) != 0x7FF0000000000000ull) {
         // Step one unit toward e: away from zero when e has s's sign, else toward zero.
         bool s_negative = (u >> 63) != 0;
@@ -42,7 +26,7 @@ float fpu_fma(float a, float b, float c) {
         } else {
             u -= 1;
         }
-        s = bits_double(u);
+        std::memcpy(&s, &u, sizeof s);
     }
     return static_cast<float>(s);
 }
@@ -69,32 +53,35 @@ void fpu_view_setup(fpu_view* out, const mat3* m, const vec3* t, const view_proj
 
 void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint8_t* used,
                             int count, vec3* view, uint8_t* outcodes, projected_vertex* projected) {
-    const float* m = fv->m;
+    // The view is copied into locals: the loop stores bytes (the outcodes), which may alias
+    // anything, so fields read through fv would be loaded again for every vertex.
+    const fpu_view v0 = *fv;
+    const float* m = v0.m;
     for (int i = 0; i < count; i++) {
         if (!used[i]) continue;
         float x = static_cast<float>(vertices[i].x);
         float y = static_cast<float>(vertices[i].y);
         float z = static_cast<float>(vertices[i].z);
-        float vx = fpu_fma(m[2], z, fpu_fma(m[0], x, m[1] * y)) + fv->t[0];
-        float vy = fpu_fma(m[5], z, fpu_fma(m[3], x, m[4] * y)) + fv->t[1];
-        float vz = fpu_fma(m[8], z, fpu_fma(m[6], x, m[7] * y)) + fv->t[2];
+        float vx = fpu_fma(m[2], z, fpu_fma(m[0], x, m[1] * y)) + v0.t[0];
+        float vy = fpu_fma(m[5], z, fpu_fma(m[3], x, m[4] * y)) + v0.t[1];
+        float vz = fpu_fma(m[8], z, fpu_fma(m[6], x, m[7] * y)) + v0.t[2];
         vec3 v = {fpu_to_int(vx), fpu_to_int(vy), fpu_to_int(vz)};
         view[i] = v;
         uint8_t code = 0;
-        if (vz <= fv->near) code |= OUT_NEAR;
-        float sx = fv->slope_x * vz;
-        float sy = fv->slope_y * vz;
+        if (vz <= v0.near) code |= OUT_NEAR;
+        float sx = v0.slope_x * vz;
+        float sy = v0.slope_y * vz;
         if (sx - vx < 0.0f) code |= OUT_RIGHT;
         if (vx + sx < 0.0f) code |= OUT_LEFT;
         if (sy - vy < 0.0f) code |= OUT_TOP;
         if (vy + sy < 0.0f) code |= OUT_BOTTOM;
         outcodes[i] = code;
         if (code & OUT_NEAR) continue;
-        float k = fv->focal / vz;
+        float k = v0.focal / vz;
         projected_vertex& pv = projected[i];
         pv.scale = fpu_to_int(k * 65536.0f);
-        pv.screen_x = static_cast<int16_t>(wrap_add32(fv->centre_x, fpu_to_int(vx * k) >> 16));
-        pv.screen_y = static_cast<int16_t>(wrap_sub32(fv->centre_y, fpu_to_int(vy * k) >> 16));
+        pv.screen_x = static_cast<int16_t>(wrap_add32(v0.centre_x, fpu_to_int(vx * k) >> 16));
+        pv.screen_y = static_cast<int16_t>(wrap_sub32(v0.centre_y, fpu_to_int(vy * k) >> 16));
         pv.z = v.z;
         pv.valid = 1;
     }

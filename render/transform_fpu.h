@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "render/transform.h"
 
@@ -25,8 +26,28 @@ void fpu_view_setup(fpu_view* out, const mat3* m, const vec3* t, const view_proj
 void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint8_t* used,
                             int count, vec3* view, uint8_t* outcodes, projected_vertex* projected);
 
-// a * b + c with a single rounding to float.
-float fpu_fma(float a, float b, float c);
+inline uint64_t fpu_double_bits(double d) {
+    uint64_t u;
+    std::memcpy(&u, &d, sizeof u);
+    return u;
+}
+
+// a * b + c with a single rounding to float, by way of a double rounded to odd.
+float fpu_fma_rounded_to_odd(float a, float b, float c);
+
+// a * b + c with a single rounding to float. The product is exact in a double and the sum
+// rounds once to a double; rounding that double to float gives the fused result unless it
+// fell exactly halfway between two floats (the first rounding may have made the tie) or
+// below the normal float range, where the float grid is coarser: those rare cases take
+// the rounding-to-odd path.
+inline float fpu_fma(float a, float b, float c) {
+    double s = static_cast<double>(a) * static_cast<double>(b) + static_cast<double>(c);
+    uint64_t u = fpu_double_bits(s);
+    bool float_tie = (u & 0x1FFFFFFFull) == 0x10000000ull; // the 29 bits a float drops
+    bool below_normal = ((u >> 52) & 0x7FF) < 1023 - 126;
+    if (!float_tie && !below_normal) return static_cast<float>(s);
+    return fpu_fma_rounded_to_odd(a, b, c);
+}
 // Truncation toward zero, saturated to 32 bits; not-a-number gives INT32_MIN.
 int32_t fpu_to_int(float f);
 

@@ -242,8 +242,20 @@ TEST(FpuPath, Conversions) {
     // A case where rounding the product first loses everything: (1 + e)(1 - e) - 1 = -e^2.
     const float e = 1.0f / 8388608.0f;
     EXPECT_EQ(fpu_fma(1.0f + e, 1.0f - e, -1.0f), -e * e);
-    // Just above a float tie by less than a double's precision: must round up.
-    // (1 + 2^-12)^2 * 2^-12 ... checked against the C library below where it is usable.
+    // The double sum lands exactly halfway between two floats although the exact value
+    // lies just below: 8(1 + e) * 8(1 - e) + (2^30 + 128) = 2^30 + 192 - 2^-40. Rounding the
+    // double would tie to even (2^30 + 256); the fused result is 2^30 + 128.
+    const float big = 1073741824.0f + 128.0f;
+    EXPECT_EQ(fpu_fma(8.0f * (1.0f + e), 8.0f * (1.0f - e), big), big);
+    EXPECT_EQ(fpu_fma(-8.0f * (1.0f + e), 8.0f * (1.0f - e), -big), -big);
+    // Results below the normal range round on the coarser subnormal grid.
+    const float tiny = std::ldexp(1.0f, -140);
+    EXPECT_EQ(fpu_fma(tiny, 0.75f, 0.0f), std::ldexp(1.0f, -141) * 1.5f);
+    EXPECT_EQ(fpu_fma(std::ldexp(1.0f, -149), 0.5f, 0.0f), 0.0f); // a tie, to even zero
+    EXPECT_EQ(fpu_fma(std::ldexp(1.0f, -149), 0.75f, 0.0f), std::ldexp(1.0f, -149));
+    // Past the largest float the sum overflows to infinity, as a fused operation would.
+    EXPECT_EQ(fpu_fma(3e38f, 2.0f, 0.0f), INFINITY);
+    EXPECT_EQ(fpu_fma(3e38f, 1.0f, 3e38f), INFINITY);
 }
 
 #if VANTREL_LIBM_TRIG
