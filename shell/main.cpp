@@ -35,10 +35,14 @@ int main(int argc, char** argv) {
     app.add_flag("--window", window, "Start in a window (the default)");
     app.add_option("--scale", options.scale, "Starting window size in multiples of 320x256")
         ->check(CLI::Range(1, 16));
-    app.add_flag("--headless", options.headless, "Run without a window (screen kept in memory)");
+    CLI::Option* headless = app.add_flag("--headless", options.headless,
+                                         "Run without a window (screen kept in memory)");
     app.add_flag("--planar", options.planar,
                  "Emulate a planar (bit-plane) screen instead of a graphics-card screen");
-    app.add_option("--script", options.script, "Headless input script")->check(CLI::ExistingFile);
+    // A window takes its input from the player: a script there would be silently ignored.
+    app.add_option("--script", options.script, "Headless input script")
+        ->check(CLI::ExistingFile)
+        ->needs(headless);
     app.add_option("--frames", options.frames, "Quit after this many frames")
         ->check(CLI::PositiveNumber);
     app.add_flag("--trace", vantrel::g_flight_trace,

@@ -1,4 +1,6 @@
 // The real program, run as a player runs it: version line, banner and start log.
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include "e2e/run_game.h"
@@ -31,6 +33,18 @@ TEST(Startup, BadOptionsAreRefusedWithAMessage) {
     game_run run = run_game(game_dir_fresh("badopt"), {"--scale", "0"});
     EXPECT_NE(run.exit_code, 0);
     EXPECT_NE(run.err.find("--scale"), std::string::npos) << run.err;
+
+    // A script only drives the headless back end; in a window it would be ignored unseen.
+    std::string dir = game_dir_fresh("scriptwindow");
+    std::string script = dir + "/input.script";
+    std::FILE* f = std::fopen(script.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fputs("1 quit\n", f);
+    std::fclose(f);
+    run = run_game(dir, {"--script", script});
+    EXPECT_NE(run.exit_code, 0);
+    EXPECT_NE(run.err.find("--headless"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out.find("Vantrel"), std::string::npos) << "the game must not start";
 }
 
 } // namespace
