@@ -31,6 +31,19 @@ view_rect view_fit(int32_t out_w, int32_t out_h, int32_t image_w, int32_t image_
     return {(out_w - w) / 2, (out_h - h) / 2, w, h};
 }
 
+view_rect view_fit_aspect(int32_t out_w, int32_t out_h, int32_t aspect_w, int32_t aspect_h) {
+    if (out_w <= 0 || out_h <= 0 || aspect_w <= 0 || aspect_h <= 0) return {0, 0, 0, 0};
+    int32_t w = out_w;
+    int32_t h = static_cast<int32_t>(static_cast<int64_t>(out_w) * aspect_h / aspect_w);
+    if (h > out_h) {
+        h = out_h;
+        w = static_cast<int32_t>(static_cast<int64_t>(out_h) * aspect_w / aspect_h);
+    }
+    if (w < 1) w = 1;
+    if (h < 1) h = 1;
+    return {(out_w - w) / 2, (out_h - h) / 2, w, h};
+}
+
 void view_map_point(const view_rect& r, int32_t image_w, int32_t image_h, int32_t out_x,
                     int32_t out_y, int32_t* image_x, int32_t* image_y) {
     if (r.w <= 0 || r.h <= 0) {

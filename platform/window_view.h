@@ -14,6 +14,10 @@ struct view_rect {
 // smaller than the image gets the largest same-aspect rectangle that fits instead.
 view_rect view_fit(int32_t out_w, int32_t out_h, int32_t image_w, int32_t image_h);
 
+// The largest rectangle of the given shape (aspect_w : aspect_h) that fits the output,
+// centred: the image is stretched to it, for a screen whose pixels were not square.
+view_rect view_fit_aspect(int32_t out_w, int32_t out_h, int32_t aspect_w, int32_t aspect_h);
+
 // A position in output pixels to image pixels (rounding toward minus infinity, so a pointer
 // left of or above the image gives negative values, as on a larger screen).
 void view_map_point(const view_rect& r, int32_t image_w, int32_t image_h, int32_t out_x,

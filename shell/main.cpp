@@ -35,6 +35,10 @@ int main(int argc, char** argv) {
     app.add_flag("--window", window, "Start in a window (the default)");
     app.add_option("--scale", options.scale, "Starting window size in multiples of 320x256")
         ->check(CLI::Range(1, 16));
+    std::string aspect = "square";
+    app.add_option("--aspect", aspect,
+                   "Window image shape: square pixels (whole scales) or 4:3 (stretched)")
+        ->check(CLI::IsMember({"square", "4:3"}));
     CLI::Option* headless = app.add_flag("--headless", options.headless,
                                          "Run without a window (screen kept in memory)");
     app.add_flag("--planar", options.planar,
@@ -60,10 +64,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (window) options.fullscreen = false;
+    options.aspect_4_3 = aspect == "4:3";
     vantrel::present_settings settings;
     settings.planar = options.planar;
     settings.fullscreen = options.fullscreen;
     settings.scale = options.scale;
+    settings.aspect_4_3 = options.aspect_4_3;
     settings.frames = options.frames;
     settings.script = options.script.c_str();
     settings.shot_dir = options.shot_dir.c_str();

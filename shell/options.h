@@ -9,6 +9,7 @@ struct launch_options {
     bool headless = false;     // no window: the screen is a buffer in memory
     bool fullscreen = false;   // start in desktop fullscreen
     int scale = 3;             // starting window size in multiples of the image
+    bool aspect_4_3 = false;   // show the image at 4:3 (a monitor's shape), not square pixels
     bool planar = false;       // emulated bit-planes instead of a graphics-card screen
     std::string script;        // headless input script
     long frames = 0;           // raise the quit signal after this many frames (0 = never)

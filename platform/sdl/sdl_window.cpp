@@ -26,6 +26,7 @@ struct sdl_state {
     bool table_valid;
     bool fullscreen;
     int scale;
+    bool aspect_4_3; // stretched to 4:3 instead of whole scales of square pixels
     const char* shot_dir;
     present_screen* screen;                // the open screen with the window, if any
     bool host_key_down[SDL_NUM_SCANCODES]; // host keys whose release the game must not see
@@ -73,13 +74,14 @@ void upload_rows(present_screen* s, int32_t y0, int32_t rows) {
 view_rect current_view(const present_screen* s) {
     int out_w = 0, out_h = 0;
     SDL_GetRendererOutputSize(g_sdl.renderer, &out_w, &out_h);
+    if (g_sdl.aspect_4_3) return view_fit_aspect(out_w, out_h, 4, 3);
     return view_fit(out_w, out_h, s->width, s->height);
 }
 
 void draw(present_screen* s) {
     int out_w = 0, out_h = 0;
     SDL_GetRendererOutputSize(g_sdl.renderer, &out_w, &out_h);
-    view_rect v = view_fit(out_w, out_h, s->width, s->height);
+    view_rect v = current_view(s);
     // Borders only exist when the image does not fill the window; clearing a window the
     // copy covers anyway would cost a whole extra pass over its pixels.
     if (v.x != 0 || v.y != 0 || v.w != out_w || v.h != out_h) {
@@ -116,8 +118,10 @@ bool create_window(const present_screen* s, const char* title) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     if (g_sdl.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    g_sdl.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                    s->width * g_sdl.scale, s->height * g_sdl.scale, flags);
+    int window_w = s->width * g_sdl.scale;
+    int window_h = g_sdl.aspect_4_3 ? window_w * 3 / 4 : s->height * g_sdl.scale;
+    g_sdl.window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, window_w,
+                                    window_h, flags);
     if (!g_sdl.window) {
         std::printf("vantrel: no window (%s)\n", SDL_GetError());
         return false;
@@ -244,6 +248,7 @@ void handle_event(present_screen* s, const SDL_Event& e) {
 int sdl_start(const present_settings* settings) {
     g_sdl.fullscreen = settings->fullscreen;
     g_sdl.scale = settings->scale > 0 ? settings->scale : 3;
+    g_sdl.aspect_4_3 = settings->aspect_4_3;
     g_sdl.shot_dir = settings->shot_dir;
     host_clock_select(&HOST_CLOCK_SDL);
     return 1;

@@ -84,6 +84,29 @@ TEST(WindowView, WholeScalesCentredAndShrinkingFits) {
     EXPECT_EQ(r.w, 0);
 }
 
+TEST(WindowView, FourThreeFillsTheLimitingSideAndMapsThePointerBack) {
+    view_rect r = view_fit_aspect(1920, 1080, 4, 3); // height limits: 1440 x 1080
+    EXPECT_EQ(r.w, 1440);
+    EXPECT_EQ(r.h, 1080);
+    EXPECT_EQ(r.x, 240);
+    EXPECT_EQ(r.y, 0);
+    r = view_fit_aspect(960, 1000, 4, 3); // width limits: 960 x 720
+    EXPECT_EQ(r.w, 960);
+    EXPECT_EQ(r.h, 720);
+    EXPECT_EQ(r.y, 140);
+    r = view_fit_aspect(0, 1000, 4, 3);
+    EXPECT_EQ(r.w, 0);
+    // 256 image rows over 720 output rows: the last output row is the last image row.
+    r = view_fit_aspect(960, 720, 4, 3);
+    int32_t x, y;
+    view_map_point(r, 320, 256, 959, 719, &x, &y);
+    EXPECT_EQ(x, 319);
+    EXPECT_EQ(y, 255);
+    view_map_point(r, 320, 256, 0, 0, &x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 0);
+}
+
 TEST(WindowView, PointerMapsToImagePixelsAndMayLeaveTheImage) {
     view_rect r = view_fit(1920, 1080, 320, 256);
     int32_t x, y;
