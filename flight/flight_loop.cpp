@@ -459,7 +459,8 @@ void function_key(flight* f, int k) {
             return;
         }
         report_screen(f->screen, 0);
-        std::printf("view: %s (%dx%d)\n", view_mode_name(f->height == FRAME_H_MAX ? 0 : 1),
+        // The view names are the two settings' names: the taller screen is the taller view.
+        std::printf("view: %s (%dx%d)\n", view_mode_name(f->height == FRAME_H_MAX ? 1 : 0),
                     f->width, f->height);
         break;
     }

@@ -141,6 +141,16 @@ TEST(Flight, FunctionKeysActOncePerPress) {
     EXPECT_EQ(lines_matching(run.out, "^raster path: fused$").size(), 1u);
 }
 
+TEST(Flight, ViewSwitchAlternatesTheScreenHeight) {
+    game_run run = fly("view", "10 press f2\n20 press f2\n30 quit\n");
+    std::vector<std::string> views = lines_matching(run.out, "^view: ");
+    ASSERT_EQ(views.size(), 2u) << run.out;
+    EXPECT_EQ(views[0], "view: 320x124 (320x200)");
+    EXPECT_EQ(views[1], "view: 320x180 (320x256)");
+    EXPECT_EQ(lines_matching(run.out, "^FAILED").size(), 0u);
+    EXPECT_EQ(lines_matching(run.out, "^OK: flight test ended\\.$").size(), 1u);
+}
+
 TEST(Flight, PanelSwitchesShowTheirNotices) {
     game_run run =
         fly("switches", "10 press e\n20 press g\n30 press c\n40 press r\n50 press h\n60 quit\n");
