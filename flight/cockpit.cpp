@@ -114,6 +114,47 @@ void fire_bomb(cockpit* c, const vec3* velocity, const view_projection* projecti
     show(c, MSG_BOMB_AWAY);
 }
 
+// Whole metres of a 64-bit offset in fix32 metres, saturated just below "no distance".
+// The offset is brought to 16 fractional bits and shifted right until every axis is below
+// 2^30, so the sum of squares fits a signed 64-bit root; shift is how far it went.
+uint32_t offset_metres(const fix32 d[3], int* shift) {
+    uint64_t a[3];
+    for (int k = 0; k < 3; k++) {
+        uint64_t u = d[k] < 0 ? 0 - static_cast<uint64_t>(d[k]) : static_cast<uint64_t>(d[k]);
+        a[k] = u >> 16;
+    }
+    int s = 0;
+    while (((a[0] | a[1] | a[2]) >> s) >= (1ull << 30)) s++;
+    uint64_t sum = 0;
+    for (uint64_t v : a) sum += (v >> s) * (v >> s);
+    uint64_t len = static_cast<uint32_t>(fix32_sqrt_narrow(static_cast<int64_t>(sum)));
+    uint64_t m = s <= 16 ? len >> (16 - s) : len << (s - 16);
+    *shift = s;
+    return m < NO_DISTANCE ? static_cast<uint32_t>(m) : NO_DISTANCE - 1;
+}
+
+// A target's camera-space position and distance when it lies beyond the reach of the 16.16
+// view transform (about 16 km on an axis): the offset is taken at full width, scaled down by
+// the returned power of two so that its direction survives, and rotated into the camera. The
+// distance is exact to the metre out to a million kilometres, within two metres beyond.
+// Returns 0, writing nothing, for targets within reach.
+int view_offset(vec3* out, uint32_t* metres, const render_pose* object, const render_pose* camera) {
+    const fix32 d[3] = {wrap_sub64(object->pos.x, camera->pos.x),
+                        wrap_sub64(object->pos.y, camera->pos.y),
+                        wrap_sub64(object->pos.z, camera->pos.z)};
+    int shift;
+    uint32_t m = offset_metres(d, &shift);
+    if (shift == 0) return 0;
+    vec3 world = {static_cast<fix16>(d[0] >> (16 + shift)),
+                  static_cast<fix16>(d[1] >> (16 + shift)),
+                  static_cast<fix16>(d[2] >> (16 + shift))};
+    mat3 ct;
+    mat3_transpose(&ct, &camera->orient);
+    mat3_apply(out, &ct, &world);
+    *metres = m;
+    return shift;
+}
+
 } // namespace
 
 void cockpit_init(cockpit* c) {
@@ -138,12 +179,16 @@ void cockpit_update_view(cockpit* c, const target_info* targets, int32_t count,
     const vec3 origin = {0, 0, 0};
     for (int32_t i = 0; i < c->target_count; i++) {
         const target_info& t = targets[i];
-        transform_to_view(&c->view_pos[i], &origin, t.object, camera);
-        hud_project_target(&c->proj[i], &c->view_pos[i], t.radius, projection);
-        int32_t r = t.radius >> 16;
-        int32_t d = vec3_length(&c->view_pos[i]) >> 16;
+        uint32_t d;
+        int shift = view_offset(&c->view_pos[i], &d, t.object, camera);
+        if (shift == 0) {
+            transform_to_view(&c->view_pos[i], &origin, t.object, camera);
+            d = static_cast<uint32_t>(vec3_length(&c->view_pos[i]) >> 16);
+        }
+        hud_project_target(&c->proj[i], &c->view_pos[i], t.radius >> shift, projection);
+        uint32_t r = static_cast<uint32_t>(t.radius >> 16);
         if (r < d) {
-            c->dist[i] = static_cast<uint32_t>(d - r);
+            c->dist[i] = d - r;
             if (c->dist[i] < c->nearest) c->nearest = c->dist[i];
             if (t.large && c->dist[i] <= LARGE_NEAR_M) near_large = 1;
         } else {

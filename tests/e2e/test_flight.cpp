@@ -72,6 +72,20 @@ TEST(Flight, ThrottleClosesOnTheTarget) {
     for (size_t i = 1; i < d.size(); i++) EXPECT_LE(d[i], d[i - 1]);
 }
 
+// Past the station and out to thousands of kilometres under warp: the distance keeps growing
+// and nothing near limits the warp any more.
+TEST(Flight, FarOutTheDistanceGrowsAndTheWarpIsFree) {
+    game_run run = fly("far", "5 press 1\n10 down w\n60 up w\n2100 press f10\n2200 press "
+                              "equals\n2300 press equals\n2400 quit\n");
+    std::vector<int> d = target_distances(run.out, "Stanice Alfa");
+    ASSERT_GE(d.size(), 30u) << run.out;
+    std::vector<int> out(d.end() - 30, d.end());
+    for (size_t i = 1; i < out.size(); i++) EXPECT_GT(out[i], out[i - 1]);
+    EXPECT_GT(out.back(), 1000000);
+    for (int frame : trace_frames(run.out, "message TIME WARP LIMITED")) EXPECT_LT(frame, 2100);
+    EXPECT_TRUE(trace_frames(run.out, "osd zrychleni omezeno").empty()) << run.out;
+}
+
 TEST(Flight, InfraredLockMissileAndHit) {
     game_run run = fly("missile", "5 press 2\n6 press tab\n120 down d\n121 up d\n260 quit\n");
     std::vector<int> locked = trace_frames(run.out, "message LOCKED");

@@ -68,6 +68,37 @@ TEST(Cockpit, ViewKeepsEightTargetsAndMeasuresToTheirSurfaces) {
     EXPECT_EQ(s.c.warp_limit, 5);
 }
 
+// Beyond the reach of 16.16 metres the distance is still exact, the target keeps its side of
+// the screen and a far station no longer limits the warp.
+TEST(Cockpit, FarTargetsKeepTheirDistanceAndDirection) {
+    struct far_case {
+        int64_t x, z; // metres
+        uint32_t dist;
+        int32_t limit;
+    };
+    const far_case cases[] = {
+        {0, 10000, 9500, 3},
+        {0, 20000, 19500, 3},
+        {0, 40000, 39500, 4},
+        {-30000, 40000, 49500, 4},
+        {0, 3000000, 2999500, 5},
+        {0, 2000000000, 1999999500, 5},
+        {-2000000000, 2000000000, 2828426624u, 5},
+    };
+    for (const far_case& k : cases) {
+        scene s;
+        s.add(0, 0, 100, 500, 1);
+        s.poses[0].pos = space_pos{k.x * M, 0, k.z * M};
+        s.update();
+        SCOPED_TRACE(k.dist);
+        EXPECT_EQ(s.c.dist[0], k.dist);
+        EXPECT_EQ(s.c.warp_limit, k.limit);
+        EXPECT_GT(s.c.view_pos[0].z, 0);
+        EXPECT_EQ(s.c.view_pos[0].x < 0, k.x < 0);
+        EXPECT_EQ(s.c.proj[0].in_front, 1);
+    }
+}
+
 TEST(Cockpit, WarpLimitedMessageOnlyOnTheFrameTheLevelDrops) {
     scene s;
     int32_t station = s.add(0, 0, 40000, 500, 1);
