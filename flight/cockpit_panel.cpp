@@ -68,6 +68,7 @@ int cockpit_panel_parse(const uint8_t* file, uint32_t size, cockpit_panel* panel
     p.first_colour = save_read_u16(&r);
     p.colour_count = save_read_u16(&r);
     if (r.error || p.first_colour + p.colour_count > 256) return 0;
+    if (!cockpit_panel_fits(&p, PANEL_SHORTEST_SCREEN)) return 0;
     uint64_t image = uint64_t(p.top_rows + p.bottom_rows) * p.width;
     // Header, palette, both images and the button count.
     if (PANEL_HEADER_SIZE + 3ull * p.colour_count + 2 * image + 2 > size) return 0;
@@ -78,6 +79,10 @@ int cockpit_panel_parse(const uint8_t* file, uint32_t size, cockpit_panel* panel
     if (!parse_buttons(&r, &p) || !parse_sprites(&r, &p)) return 0;
     *panel = p;
     return 1;
+}
+
+int cockpit_panel_fits(const cockpit_panel* panel, int height) {
+    return int64_t{panel->top_rows} + panel->bottom_rows + PANEL_MIN_VIEW_ROWS <= height;
 }
 
 int cockpit_panel_hit(const cockpit_panel* panel, int x, int y) {

@@ -53,9 +53,18 @@ struct cockpit_panel {
     panel_sprite sprites[PANEL_MAX_SPRITES];
 };
 
+// The flight's shorter screen, and the rows of 3D view the bands must leave on a screen: the
+// clock line sits in the view's bottom 16 rows, and the depth clear needs a view at all.
+constexpr int PANEL_SHORTEST_SCREEN = 200;
+constexpr int PANEL_MIN_VIEW_ROWS = 16;
+
 // Clears the panel, then validates and parses the file in place (the buffer must outlive the
-// panel). 1 on success, 0 on any structural error.
+// panel). 1 on success, 0 on any structural error, and 0 for bands too tall to leave a view
+// on the shorter flight screen.
 int cockpit_panel_parse(const uint8_t* file, uint32_t size, cockpit_panel* panel);
+
+// 1 when the bands leave at least PANEL_MIN_VIEW_ROWS rows of view on a screen that tall.
+int cockpit_panel_fits(const cockpit_panel* panel, int height);
 
 // The action code of the first button (in file order) containing (x, y), bounds inclusive;
 // -1 when none does.

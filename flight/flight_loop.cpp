@@ -107,6 +107,7 @@ struct flight {
     present_screen* screen;
     int width, height;
     int view_y0, view_y1; // rows of the 3D view
+    int use_panel;        // the panel file's bands frame this screen
     graphics_resolved gfx;
     keybind_config keys;
     uint8_t palette[768];
@@ -161,8 +162,8 @@ flight g_flight;
 // --- start and end ------------------------------------------------------------------------
 
 void compute_view_rows(flight* f) {
-    int top = g_cp_ok ? g_cp_panel.top_rows : BAR_ROWS;
-    int bottom = g_cp_ok ? g_cp_panel.bottom_rows : GAUGE_STRIP_ROWS;
+    int top = f->use_panel ? g_cp_panel.top_rows : BAR_ROWS;
+    int bottom = f->use_panel ? g_cp_panel.bottom_rows : GAUGE_STRIP_ROWS;
     f->view_y0 = top;
     f->view_y1 = f->height - bottom;
     f->vp = view_projection_make(f->width, f->view_y1 - f->view_y0, VIEW_FOCAL, VIEW_NEAR);
@@ -177,6 +178,12 @@ bool open_screen(flight* f, int height) {
     f->width = present_amiga_width(s);
     f->height = present_amiga_height(s) > FRAME_H_MAX ? FRAME_H_MAX : present_amiga_height(s);
     present_amiga_set_palette(s, f->palette);
+    // A screen may come out shorter than asked for: a panel that leaves it no view gives way
+    // to the drawn one for as long as this screen is open.
+    f->use_panel = g_cp_ok && cockpit_panel_fits(&g_cp_panel, f->height);
+    if (g_cp_ok && !f->use_panel)
+        std::printf("cockpit panels: drawn (cockpit.cpt does not fit %dx%d)\n", f->width,
+                    f->height);
     compute_view_rows(f);
     f->full_present = 1;
     return true;
@@ -511,7 +518,7 @@ fix16 clamp_fix16(fix16 v, fix16 lo, fix16 hi) {
 
 void mouse_click(flight* f, const present_input* in) {
     int x = in->mouse_x, y = in->mouse_y;
-    if (g_cp_ok) {
+    if (f->use_panel) {
         int ly = panel_layout_y(&g_cp_panel, y, f->height);
         if (ly >= 0) {
             run_action(f, cockpit_panel_hit(&g_cp_panel, x, ly));
@@ -878,7 +885,7 @@ void fill_panel_values(flight* f) {
 }
 
 void draw_panel(flight* f) {
-    if (g_cp_ok) {
+    if (f->use_panel) {
         fill_panel_values(f);
         if (std::memcmp(f->panel_values, f->panel_drawn, PANEL_VALUES_SIZE) != 0) {
             cockpit_panel_draw(&g_cp_panel, f->panel_values, g_chunky,
@@ -1080,7 +1087,10 @@ void cockpit_panel_load() {
     uint32_t size = 0;
     g_cp_file = read_file("PROGDIR:cockpit.cpt", &size);
     g_cp_ok = g_cp_file && cockpit_panel_parse(g_cp_file, size, &g_cp_panel);
-    std::printf("cockpit panels: %s\n", g_cp_ok ? "PROGDIR:cockpit.cpt" : "drawn (no cockpit.cpt)");
+    const char* source = g_cp_ok     ? "PROGDIR:cockpit.cpt"
+                         : g_cp_file ? "drawn (cockpit.cpt invalid)"
+                                     : "drawn (no cockpit.cpt)";
+    std::printf("cockpit panels: %s\n", source);
 }
 
 int flight_begin() {

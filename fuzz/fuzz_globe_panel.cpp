@@ -35,6 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check_inside(copy, size, p.normal, image);
         check_inside(copy, size, p.lit, image);
         if (p.button_count > PANEL_MAX_BUTTONS || p.sprite_count > PANEL_MAX_SPRITES) std::abort();
+        // Whatever loads must leave a view on both flight screens.
+        if (!cockpit_panel_fits(&p, PANEL_SHORTEST_SCREEN) || !cockpit_panel_fits(&p, 256))
+            std::abort();
         for (int i = 0; i < p.sprite_count; i++)
             check_inside(copy, size, p.sprites[i].pixels,
                          uint64_t(p.sprites[i].w) * p.sprites[i].h);

@@ -13,13 +13,17 @@ namespace vantrel {
 namespace {
 
 // Runs a script that starts the flight from the main menu (START is the first entry).
-game_run fly(const std::string& name, const std::string& script,
-             const std::vector<std::string>& extra = {}) {
-    std::string dir = game_dir_fresh("flight-" + name);
+game_run fly_in(const std::string& dir, const std::string& script,
+                const std::vector<std::string>& extra = {}) {
     write_text(dir + "/script.txt", "1 press return\n" + script);
     std::vector<std::string> args = {"--headless", "--trace", "--script", dir + "/script.txt"};
     args.insert(args.end(), extra.begin(), extra.end());
     return run_game(dir, args);
+}
+
+game_run fly(const std::string& name, const std::string& script,
+             const std::vector<std::string>& extra = {}) {
+    return fly_in(game_dir_fresh("flight-" + name), script, extra);
 }
 
 std::vector<std::string> lines_matching(const std::string& text, const std::string& pattern) {
@@ -84,6 +88,38 @@ TEST(Flight, FarOutTheDistanceGrowsAndTheWarpIsFree) {
     EXPECT_GT(out.back(), 1000000);
     for (int frame : trace_frames(run.out, "message TIME WARP LIMITED")) EXPECT_LT(frame, 2100);
     EXPECT_TRUE(trace_frames(run.out, "osd zrychleni omezeno").empty()) << run.out;
+}
+
+// The built panel with its top band grown by `extra` rows in both images.
+void grow_panel_top(const std::string& dir, int extra) {
+    std::string f = read_text(dir + "/cockpit.cpt");
+    auto u16 = [&](size_t at) { return (uint8_t(f[at]) << 8) | uint8_t(f[at + 1]); };
+    int width = u16(6), top = u16(8), bottom = u16(10), colours = u16(14);
+    size_t image = size_t(top + bottom) * width, start = 16 + 3 * size_t(colours);
+    std::string rows(size_t(extra) * width, '\0');
+    f.insert(start + image + size_t(top) * width, rows); // lit image first: offsets stay valid
+    f.insert(start + size_t(top) * width, rows);
+    f[8] = char((top + extra) >> 8);
+    f[9] = char(top + extra);
+    write_text(dir + "/cockpit.cpt", f);
+}
+
+// Bands that fit the tall screen but leave the short one no view are refused when the panel
+// loads; a panel that leaves both a view is used on both.
+TEST(Flight, PanelTooTallForTheShortScreenIsRefused) {
+    const struct {
+        int extra;
+        const char* line;
+    } cases[] = {{170, "cockpit panels: drawn (cockpit.cpt invalid)\n"},
+                 {124, "cockpit panels: PROGDIR:cockpit.cpt\n"}};
+    for (const auto& k : cases) {
+        std::string dir = game_dir_fresh("tallpanel" + std::to_string(k.extra));
+        grow_panel_top(dir, k.extra);
+        game_run run = fly_in(dir, "5 press f2\n10 press f2\n15 press f2\n20 press esc\n30 quit\n");
+        EXPECT_EQ(run.exit_code, 0) << run.err;
+        EXPECT_NE(run.out.find(k.line), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("OK: flight test ended.\n"), std::string::npos) << run.out;
+    }
 }
 
 TEST(Flight, InfraredLockMissileAndHit) {

@@ -51,6 +51,20 @@ int parse(const std::vector<uint8_t>& f, cockpit_panel* p) {
     return cockpit_panel_parse(f.data(), uint32_t(f.size()), p);
 }
 
+// The bands must leave the view its clock line on the shorter flight screen.
+TEST(CockpitPanelParse, BandsLeaveTheViewSixteenRows) {
+    const struct {
+        int top, bottom, ok;
+    } cases[] = {{120, 64, 1}, {121, 64, 0}, {184, 0, 1}, {0, 185, 0}, {300, 0, 0}};
+    for (const auto& k : cases) {
+        panel_builder b;
+        b.top = uint16_t(k.top);
+        b.bottom = uint16_t(k.bottom);
+        static cockpit_panel p;
+        EXPECT_EQ(parse(b.bytes(), &p), k.ok) << k.top << "+" << k.bottom;
+    }
+}
+
 TEST(CockpitPanelParse, ReadsEveryPartInPlace) {
     panel_builder b;
     b.button(5, 0, 0, 9, 9);
