@@ -1,7 +1,9 @@
 // settings_file: reading with the legacy fall-back name; writing through a temporary file.
 #include "shell/settings_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "shell/services.h"
 
@@ -11,6 +13,54 @@ namespace {
 
 constexpr const char* SETTINGS_FILE_TEMP_NAME = "PROGDIR:Vantrel.cfg.new";
 constexpr size_t PATH_CAPACITY = 4096;
+
+// A graphics block from a later version of the game: its fields are not ours to read, and
+// writing our own file over it would throw the newer game's settings away.
+bool newer_graphics_block(const uint8_t* data, uint32_t size) {
+    return size >= 6 && std::memcmp(data, "GRFX", 4) == 0 &&
+           ((data[4] << 8) | data[5]) > GRFX_VERSION;
+}
+
+// The UI block behind a graphics block of unknown length: the first place from which a UI
+// block loads whole.
+void load_ui_after_newer_block(const uint8_t* data, uint32_t size, ui_config* ui) {
+    for (uint32_t at = 6; at + 6 <= size; at++) {
+        if (std::memcmp(data + at, "UICF", 4) != 0) continue;
+        save_reader r;
+        save_reader_init(&r, data + at, size - at);
+        ui_config u;
+        ui_config_defaults(&u);
+        if (ui_config_load(&u, &r)) {
+            *ui = u;
+            return;
+        }
+    }
+}
+
+bool settings_file_is_newer() {
+    uint32_t size = 0;
+    uint8_t* data = read_file(SETTINGS_FILE_NAME, &size);
+    bool newer = data && newer_graphics_block(data, size);
+    read_file_free(data);
+    return newer;
+}
+
+// Writes the bytes to the temporary file and renames it over the settings file; on failure
+// returns the errno of the step that failed.
+int replace_settings_file(const uint8_t* bytes, uint32_t size) {
+    char path[PATH_CAPACITY], temp[PATH_CAPACITY];
+    if (!progdir_path(SETTINGS_FILE_NAME, path, sizeof path) ||
+        !progdir_path(SETTINGS_FILE_TEMP_NAME, temp, sizeof temp))
+        return ENAMETOOLONG;
+    FILE* f = std::fopen(temp, "wb");
+    if (!f) return errno;
+    int error = std::fwrite(bytes, 1, size, f) == size ? 0 : errno;
+    if (std::fclose(f) != 0 && error == 0) error = errno;
+    if (error == 0 && std::rename(temp, path) == 0) return 0;
+    if (error == 0) error = errno;
+    std::remove(temp);
+    return error ? error : EIO;
+}
 
 } // namespace
 
@@ -24,6 +74,10 @@ uint32_t settings_file_build(const graphics_config* gfx, const ui_config* ui,
 }
 
 void settings_file_parse(const uint8_t* data, uint32_t size, graphics_config* gfx, ui_config* ui) {
+    if (newer_graphics_block(data, size)) {
+        load_ui_after_newer_block(data, size, ui);
+        return;
+    }
     save_reader r;
     save_reader_init(&r, data, size);
     graphics_config g;
@@ -44,18 +98,18 @@ void settings_file_read(graphics_config* gfx, ui_config* ui) {
 }
 
 int settings_file_write(const graphics_config* gfx, const ui_config* ui) {
+    if (settings_file_is_newer()) {
+        std::printf("settings: %s is from a newer version of the game, left as it is; the "
+                    "changes hold for this run\n",
+                    SETTINGS_FILE_NAME);
+        return 0;
+    }
     uint8_t buffer[SETTINGS_FILE_CAPACITY];
     uint32_t size = settings_file_build(gfx, ui, buffer);
-    char path[PATH_CAPACITY], temp[PATH_CAPACITY];
-    if (!progdir_path(SETTINGS_FILE_NAME, path, sizeof path) ||
-        !progdir_path(SETTINGS_FILE_TEMP_NAME, temp, sizeof temp))
-        return 0;
-    FILE* f = std::fopen(temp, "wb");
-    if (!f) return 0;
-    bool ok = std::fwrite(buffer, 1, size, f) == size;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(temp, path) == 0) return 1;
-    std::remove(temp);
+    int error = replace_settings_file(buffer, size);
+    if (error == 0) return 1;
+    std::printf("settings: could not save %s (%s); the changes hold for this run\n",
+                SETTINGS_FILE_NAME, std::strerror(error));
     return 0;
 }
 

@@ -1,4 +1,5 @@
 // The settings file and the catalog language as the real program picks them up at start.
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -64,6 +65,40 @@ TEST(StartupSettings, BadBlocksFallBackToDefaults) {
     // A name that would lead out of the catalog directory opens nothing.
     EXPECT_EQ(language_line({{"Vantrel.cfg", grfx() + uicf("../Catalogs/czech")}}),
               "language: english");
+}
+
+// Enters the settings page, leaves it (which saves) and quits.
+game_run save_settings(const std::string& dir) {
+    write_text(dir + "/save.script", "1 press up\n3 press up\n5 press return\n8 press esc\n"
+                                     "12 quit\n");
+    return run_game(dir, {"--headless", "--script", dir + "/save.script"}, locale_env());
+}
+
+TEST(StartupSettings, ASaveThatFailsSaysSo) {
+    std::string dir = game_dir_fresh("cfgdir");
+    std::filesystem::create_directory(dir + "/Vantrel.cfg");
+    game_run run = save_settings(dir);
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_NE(run.out.find("settings: could not save PROGDIR:Vantrel.cfg (Is a directory); the "
+                           "changes hold for this run\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/Vantrel.cfg.new"));
+}
+
+// A newer game's file keeps its graphics block to itself, lends us its language, and is not
+// overwritten when the settings page is left.
+TEST(StartupSettings, ANewerFileIsReadForItsLanguageAndKept) {
+    std::string newer = std::string("GRFX\0\x09", 6) + std::string(20, '\x01') + uicf("czech");
+    EXPECT_EQ(language_line({{"Vantrel.cfg", newer}}), "language: czech");
+    std::string dir = game_dir_fresh("cfgnewer");
+    write_text(dir + "/Vantrel.cfg", newer);
+    game_run run = save_settings(dir);
+    EXPECT_NE(run.out.find("settings: PROGDIR:Vantrel.cfg is from a newer version of the game, "
+                           "left as it is; the changes hold for this run\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(read_text(dir + "/Vantrel.cfg"), newer);
 }
 
 TEST(StartupSettings, CzechStartLog) {
