@@ -24,6 +24,14 @@ constexpr int RAWKEY_RIGHT = 0x4E;
 constexpr int RAWKEY_LEFT = 0x4F;
 constexpr int RAWKEY_F1 = 0x50; // F1-F10 are 0x50-0x59
 constexpr int RAWKEY_KP_PLUS = 0x5E;
+// Letters and digits by their place on the keyboard: the top row of digits from 0x01, the
+// letter rows from 0x10 (Q), 0x20 (A) and 0x31 (Z).
+constexpr int RAWKEY_1 = 0x01, RAWKEY_2 = 0x02, RAWKEY_3 = 0x03, RAWKEY_4 = 0x04;
+constexpr int RAWKEY_Q = 0x10, RAWKEY_W = 0x11, RAWKEY_E = 0x12, RAWKEY_R = 0x13;
+constexpr int RAWKEY_T = 0x14, RAWKEY_I = 0x17, RAWKEY_P = 0x19;
+constexpr int RAWKEY_A = 0x20, RAWKEY_S = 0x21, RAWKEY_D = 0x22, RAWKEY_G = 0x24;
+constexpr int RAWKEY_H = 0x25, RAWKEY_C = 0x33, RAWKEY_V = 0x34, RAWKEY_N = 0x36;
+constexpr int RAWKEY_M = 0x37, RAWKEY_COMMA = 0x38, RAWKEY_PERIOD = 0x39;
 
 constexpr int KEY_QUEUE_SIZE = 16;
 
