@@ -11,6 +11,7 @@
 #include "flight/autopilot.h"
 #include "flight/flight_local.h"
 #include "flight/furniture.h"
+#include "flight/scenery.h"
 #include "platform/prof_amiga.h"
 #include "render/model_draw.h"
 #include "render/palette.h"
