@@ -11,7 +11,6 @@
 #include "flight/flight_loop.h"
 #include "platform/headless/headless.h"
 #include "platform/present_amiga.h"
-#include "shell/amiga_flight_demo.h"
 #include "shell/graphics.h"
 #include "shell/render_services.h"
 #include "shell/services.h"
@@ -39,6 +38,11 @@ struct quiet_stdout {
 
 bool g_ready = false;
 
+// The screen buffers the shell would lend the flight.
+uint8_t g_chunky[320 * 256];
+int32_t g_depth[320 * 256];
+depth_span g_spans[SPAN_CAPACITY];
+
 bool prepare_game() {
     if (g_ready) return true;
     quiet_stdout quiet;
@@ -62,8 +66,8 @@ void flight_frames(benchmark::State& state, int scene) {
     std::vector<double> frame_us;
     {
         quiet_stdout quiet;
-        g_scene = scene;
-        if (flight_begin()) {
+        const mode_request request = {scene, {g_chunky, g_depth, g_spans, 320, 256}};
+        if (!flight_begin(&request)) {
             state.SkipWithError("the flight could not start");
             return;
         }

@@ -9,7 +9,7 @@
 #include "platform/prof_amiga.h"
 #include "render/model_draw.h"
 #include "render/span.h"
-#include "shell/amiga_flight_demo.h"
+#include "shell/startup.h"
 
 namespace vantrel {
 

@@ -21,6 +21,7 @@
 #include "platform/present_amiga.h"
 #include "render/particles.h"
 #include "render/view_draw.h"
+#include "shell/game_mode.h"
 #include "shell/graphics.h"
 #include "shell/keybinds.h"
 #include "shell/services.h"
@@ -74,6 +75,7 @@ struct phase_timers {
 struct flight {
     int mode;                  // 0 the game, 1 the orbit demo, 2 the dock demo
     const flight_setup* setup; // what that mode places, draws and flies
+    frame_target target;       // the screen buffers the shell lends the flight
     present_screen* screen;
     int width, height;
     int view_y0, view_y1; // rows of the 3D view

@@ -16,7 +16,7 @@
 #include "render/model_draw.h"
 #include "render/palette.h"
 #include "render/text.h"
-#include "shell/amiga_flight_demo.h"
+#include "shell/startup.h"
 #include "universe/world_time.h"
 
 namespace vantrel {
@@ -38,11 +38,7 @@ constexpr flight_setup FLIGHT_SETUPS[3] = {
     {false, false, false, true, CAMERA_DOCK},
 };
 
-// The frame and depth buffers live in static storage: fixed capacity, nothing allocated per
-// flight, and the same addresses every run.
-alignas(16) uint8_t g_chunky[FRAME_W * FRAME_H_MAX];
-alignas(16) int32_t g_depth[FRAME_W * FRAME_H_MAX];
-alignas(16) depth_span g_spans[SPAN_CAPACITY];
+// The particles live in static storage: a fixed capacity, nothing allocated per flight.
 particle g_particle_pool[PARTICLES_GAME_CAPACITY];
 
 uint8_t* g_cp_file = nullptr;
@@ -96,10 +92,15 @@ void print_start_lines(flight* f) {
     std::printf("raster path: %s (F6 toggles fused/spans)\n", g_raster_fused ? "fused" : "spans");
 }
 
-int flight_start(flight* f) {
+int flight_start(flight* f, const mode_request* request) {
     std::memset(f, 0, sizeof *f);
-    f->mode = g_scene;
+    f->mode = request->variant >= 0 && request->variant <= 2 ? request->variant : 0;
     f->setup = &FLIGHT_SETUPS[f->mode];
+    f->target = request->target;
+    if (f->target.width < FRAME_W || f->target.height < FRAME_H_MAX) {
+        std::printf("FAILED: the flight needs a %dx%d frame\n", FRAME_W, FRAME_H_MAX);
+        return 1;
+    }
     print_start_lines(f);
     build_game_palette();
     std::memcpy(f->palette, g_game_palette, sizeof f->palette);
@@ -111,10 +112,11 @@ int flight_start(flight* f) {
     }
     std::printf("requested %dx%d, Intuition granted %dx%d (width*height %% 32 = %d)\n", FRAME_W,
                 requested_h, f->width, f->height, (f->width * f->height) % 32);
-    bool aligned = (reinterpret_cast<uintptr_t>(g_chunky) & 15u) == 0;
-    std::printf("chunky @ 0x%08lx, %s16-byte aligned (%s MOVE16 clear this run)\n",
-                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(g_chunky) & 0xFFFFFFFFu),
-                aligned ? "" : "NOT ", aligned ? "using" : "falling back for");
+    bool aligned = (reinterpret_cast<uintptr_t>(f->target.chunky) & 15u) == 0;
+    std::printf(
+        "chunky @ 0x%08lx, %s16-byte aligned (%s MOVE16 clear this run)\n",
+        static_cast<unsigned long>(reinterpret_cast<uintptr_t>(f->target.chunky) & 0xFFFFFFFFu),
+        aligned ? "" : "NOT ", aligned ? "using" : "falling back for");
     depth_frame_init(&g_depth_frame, VIEW_NEAR, VIEW_FOCAL);
     particles_init(&f->fx, g_particle_pool, PARTICLES_GAME_CAPACITY);
     f->fx.limit = static_cast<int>(particles_mode_limit(f->gfx.particles));
@@ -288,8 +290,8 @@ void draw_panel(flight* f) {
     if (f->use_panel) {
         fill_panel_values(f);
         if (std::memcmp(f->panel_values, f->panel_drawn, PANEL_VALUES_SIZE) != 0) {
-            cockpit_panel_draw(&g_cp_panel, f->panel_values, g_chunky,
-                               g_chunky + (f->height - g_cp_panel.bottom_rows) * f->width,
+            cockpit_panel_draw(&g_cp_panel, f->panel_values, f->target.chunky,
+                               f->target.chunky + (f->height - g_cp_panel.bottom_rows) * f->width,
                                f->width);
             std::memcpy(f->panel_drawn, f->panel_values, PANEL_VALUES_SIZE);
             f->bands_changed = 1;
@@ -298,13 +300,14 @@ void draw_panel(flight* f) {
     }
     f->bands_changed = 1;
     // Without the panel file: the top bar and four gauges, redrawn every frame.
-    std::memset(g_chunky, 0, static_cast<size_t>(BAR_ROWS * f->width));
+    std::memset(f->target.chunky, 0, static_cast<size_t>(BAR_ROWS * f->width));
     int x0[BAR_ITEMS], x1[BAR_ITEMS];
     screen_bar_layout(f->width, x0, x1);
     int warp = f->cp.warp_requested > 3 ? 3 : f->cp.warp_requested;
     for (int i = 0; i < BAR_ITEMS; i++)
-        bar_item(g_chunky, f->width, x0[i], x1[i], bar_label(i), i >= 3 && i - 3 == warp, 2);
-    uint8_t* strip = g_chunky + f->view_y1 * f->width;
+        bar_item(f->target.chunky, f->width, x0[i], x1[i], bar_label(i), i >= 3 && i - 3 == warp,
+                 2);
+    uint8_t* strip = f->target.chunky + f->view_y1 * f->width;
     std::memset(strip, 0, static_cast<size_t>(GAUGE_STRIP_ROWS * f->width));
     draw_flight_gauges(strip, f->width, 100, 100, 0, (f->throttle * 100) >> 16);
 }
@@ -326,7 +329,7 @@ void draw_overlays(flight* f, const view_target* vt) {
         } else {
             int x = (f->width - text_width(g_osd_text)) / 2;
             int y = f->height - 34;
-            text_draw_shadow(g_chunky, f->width, f->height, x, y, g_osd_text, 2, 1);
+            text_draw_shadow(f->target.chunky, f->width, f->height, x, y, g_osd_text, 2, 1);
             on_panel = on_panel || over_panel(f, y, y + 8);
         }
     }
@@ -335,7 +338,7 @@ void draw_overlays(flight* f, const view_target* vt) {
     text_draw_shadow(vt->frame, vt->width, vt->height, vt->width - 4 - text_width(fps),
                      vt->height - 12, fps, 3, 1);
     int mx = f->screen->mouse_x, my = f->screen->mouse_y;
-    draw_arrow_pointer(g_chunky, f->width, f->height, mx, my);
+    draw_arrow_pointer(f->target.chunky, f->width, f->height, mx, my);
     on_panel = on_panel || over_panel(f, my, my + 10);
     // The panel is redrawn only when its values change, so whatever was drawn over its bands
     // (the notice, the pointer) is wiped by a redraw on the next frame, and on the frame
@@ -368,12 +371,12 @@ void flight_frame(flight* f) {
 
     g_render_timing.on = g_prof_on;
     g_render_timing.now = g_prof_on ? prof_now : nullptr;
-    const view_scene view = {
-        {g_chunky + f->view_y0 * f->width, g_depth, f->width, f->view_y1 - f->view_y0},
-        &f->camera,
-        &f->vp,
-        &f->slopes,
-        g_spans};
+    const view_scene view = {{f->target.chunky + f->view_y0 * f->width, f->target.depth, f->width,
+                              f->view_y1 - f->view_y0},
+                             &f->camera,
+                             &f->vp,
+                             &f->slopes,
+                             f->target.spans};
     const view_target& vt = view.target;
     flight_render_view(f, &view);
     uint32_t t3 = clock_us();
@@ -387,9 +390,9 @@ void flight_frame(flight* f) {
     // Only the 3D view's rows change from frame to frame; the bands go out with them when the
     // panel was redrawn or something was drawn over it, and everything after a screen change.
     if (f->full_present || f->bands_changed || f->overlay_on_panel)
-        present_amiga_frame(f->screen, g_chunky);
+        present_amiga_frame(f->screen, f->target.chunky);
     else
-        present_amiga_frame_rows(f->screen, g_chunky, f->view_y0, f->view_y1 - f->view_y0);
+        present_amiga_frame_rows(f->screen, f->target.chunky, f->view_y0, f->view_y1 - f->view_y0);
     f->full_present = 0;
     f->bands_changed = 0;
     f->timers.present += clock_us() - t4;
@@ -418,13 +421,13 @@ void cockpit_panel_load() {
     std::printf("cockpit panels: %s\n", source);
 }
 
-int flight_begin() {
-    return flight_start(&g_flight);
+bool flight_begin(const mode_request* request) {
+    return flight_start(&g_flight, request) == 0;
 }
 
-int flight_step() {
+bool flight_step() {
     flight* f = &g_flight;
-    if (f->quit || present_quit_requested()) return 0;
+    if (f->quit || present_quit_requested()) return false;
     flight_frame(f);
     return !f->quit;
 }
@@ -433,8 +436,8 @@ void flight_finish() {
     flight_end(&g_flight);
 }
 
-int run_flight() {
-    if (flight_begin()) return 1;
+int run_flight(const mode_request* request) {
+    if (!flight_begin(request)) return 1;
     while (flight_step()) {
     }
     flight_finish();

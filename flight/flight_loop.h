@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "flight/cockpit_panel.h"
+#include "shell/game_mode.h"
 
 namespace vantrel {
 
@@ -19,13 +20,14 @@ void cockpit_panel_load();
 // console does not carry: centre messages, on-screen notices, the selected target's distance.
 extern int g_flight_trace;
 
-// Runs one flight in the mode g_scene; 0 when it ended normally, 1 when it could not start.
-int run_flight();
+// Runs one flight of the requested variant (0 the game, 1 the orbit demo, 2 the dock demo) in
+// the screen buffers the request lends; 0 when it ended normally, 1 when it could not start.
+int run_flight(const mode_request* request);
 
-// The same flight in three calls, for benchmarks that time single frames: start (0 or 1 as
-// run_flight), one frame (0 once the flight has ended), and the end lines and clean-up.
-int flight_begin();
-int flight_step();
+// The same flight in three calls, the flight's entry in the mode table: start (false when it
+// could not), one frame (false once the flight has ended), and the end lines and clean-up.
+bool flight_begin(const mode_request* request);
+bool flight_step();
 void flight_finish();
 
 } // namespace vantrel

@@ -4,7 +4,7 @@
 
 #include "flight/flight_loop.h"
 #include "platform/headless/headless.h"
-#include "shell/amiga_flight_demo.h"
+#include "shell/game_main.h"
 #include "shell/version.h"
 #if VANTREL_HAVE_SDL
 #include "platform/sdl/sdl_window.h"

@@ -4,11 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "flight/flight_loop.h"
 #include "render/model.h"
-#include "shell/amiga_flight_demo.h"
 #include "shell/graphics.h"
 #include "shell/services.h"
+#include "shell/startup.h"
 
 namespace vantrel {
 
@@ -91,7 +90,6 @@ int startup_models(const launch_options& options) {
 }
 
 void startup_scenery() {
-    cockpit_panel_load();
     int title_loaded = scene_available("title");
     startup_logo(title_loaded);
     start_log("music %s", "missing");

@@ -23,7 +23,8 @@ extern logo_record g_logo;
 // Steps 9 and 10: the station model, then the ship and dock models at the resolved detail.
 // Prints the failure line and returns 0 when the game cannot go on.
 int startup_models(const launch_options& options);
-// Steps 11 to 15: panel, title scene, logo, music, intro; none of them can stop the game.
+// Steps 12 to 15: title scene, logo, music, intro; none of them can stop the game. (Step
+// 11, the cockpit panel, is the flight's: the program runs it in between.)
 void startup_scenery();
 // The logo's mark centre (exposed for tests).
 void logo_find_centre(logo_record* logo);

@@ -1,0 +1,72 @@
+// game_main: the only file that knows every mode. It runs the start-up steps in order and
+// hands the menu the mode table: one entry per main-menu choice, START to PORT. A mode that
+// is not in this build is a stand-in entry that says so and comes straight back; a new mode
+// replaces its entry.
+#include "shell/game_main.h"
+
+#include <cstdio>
+
+#include "flight/flight_loop.h"
+#include "shell/graphics.h"
+#include "shell/menu_loop.h"
+#include "shell/render_services.h"
+#include "shell/services.h"
+#include "shell/startup.h"
+#include "shell/startup_assets.h"
+
+namespace vantrel {
+
+namespace {
+
+bool stand_in_step() {
+    return false;
+}
+void stand_in_finish() {}
+
+bool ships_demo_begin(const mode_request*) {
+    std::printf("scene lode: not in this build yet\n");
+    return true;
+}
+
+bool arcade_begin(const mode_request*) {
+    std::printf("arcade: not in this build yet\n");
+    return true;
+}
+
+// The map starts from the star catalog, which this build does not read yet.
+bool system_map_begin(const mode_request*) {
+    std::printf("maps: PROGDIR:stars.catalog missing or unreadable\n");
+    return true;
+}
+
+bool port_begin(const mode_request*) {
+    std::printf("port: not in this build yet\n");
+    return true;
+}
+
+constexpr game_mode MODES[MENU_MODE_COUNT] = {
+    {"flight", 0, true, flight_begin, flight_step, flight_finish},
+    {"flight (orbit demo)", 1, true, flight_begin, flight_step, flight_finish},
+    {"flight (dock demo)", 2, true, flight_begin, flight_step, flight_finish},
+    {"ship show", 0, true, ships_demo_begin, stand_in_step, stand_in_finish},
+    {"arcade", 0, true, arcade_begin, stand_in_step, stand_in_finish},
+    {"system map", 0, false, system_map_begin, stand_in_step, stand_in_finish},
+    {"port", 0, false, port_begin, stand_in_step, stand_in_finish},
+};
+
+} // namespace
+
+int game_main(const launch_options& options) {
+    startup_banner();
+    render_services_install();
+    startup_settings_and_catalog();
+    startup_screen_mode(gfx_cfg.screen_mode_id);
+    startup_cpu();
+    startup_timer();
+    if (!startup_models(options)) return 1;
+    cockpit_panel_load();
+    startup_scenery();
+    return menu_loop(MODES);
+}
+
+} // namespace vantrel

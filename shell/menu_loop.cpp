@@ -1,0 +1,122 @@
+// menu_loop: the menu's screen and frames, and each chosen mode run from begin to finish.
+#include "shell/menu_loop.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/present_amiga.h"
+#include "render/model.h"
+#include "render/palette.h"
+#include "shell/graphics.h"
+#include "shell/menu.h"
+#include "shell/services.h"
+#include "shell/settings_file.h"
+#include "shell/startup.h"
+#include "shell/ui_config.h"
+
+namespace vantrel {
+
+int g_music_muted = 0;
+
+namespace {
+
+constexpr int SCREEN_WIDTH = 320, SCREEN_HEIGHT = 256;
+constexpr size_t SCREEN_PIXELS = size_t(SCREEN_WIDTH) * SCREEN_HEIGHT;
+
+// The program's one set of screen buffers, in static storage: the menu and every mode draw
+// into them in turn, nothing is allocated per visit, and they sit at the same addresses on
+// every run.
+alignas(16) uint8_t g_chunky[SCREEN_PIXELS];
+alignas(16) int32_t g_depth[SCREEN_PIXELS];
+alignas(16) depth_span g_spans[SPAN_CAPACITY];
+
+frame_target screen_buffers() {
+    return frame_target{g_chunky, g_depth, g_spans, SCREEN_WIDTH, SCREEN_HEIGHT};
+}
+
+// The game palette with the menu's own colours: three star greys, menu text, highlight and
+// text shadow at 90-95.
+void menu_palette(uint8_t* rgb768) {
+    static const uint8_t MENU_COLOURS[6][3] = {{70, 75, 95},    {140, 145, 170}, {230, 235, 255},
+                                               {150, 150, 165}, {255, 90, 60},   {0, 0, 0}};
+    build_game_palette();
+    std::memcpy(rgb768, g_game_palette, 768);
+    std::memcpy(rgb768 + 90 * 3, MENU_COLOURS, sizeof MENU_COLOURS);
+}
+
+// Frames of the menu until a choice is made; the presentation layer's quit signal counts
+// as QUIT.
+int menu_frames(present_screen* screen, uint8_t* frame) {
+    menu_state m;
+    menu_reset(&m);
+    uint32_t cap_last = clock_us();
+    const menu_facts facts = {static_cast<uint32_t>(detected_cpu), g_has_fpu, g_have_dock};
+    for (;;) {
+        // No title scene yet: the menu stands on black.
+        std::memset(frame, 0, SCREEN_PIXELS);
+        menu_draw(&m, frame, SCREEN_WIDTH, SCREEN_HEIGHT, MENU_DEFAULT_Y0, &gfx_cfg, &facts);
+        frame_cap_wait(&cap_last, fps_cap_period_us(gfx_cfg.fps_cap));
+        present_amiga_frame(screen, frame);
+        present_input input;
+        present_amiga_poll_input(screen, &input);
+        for (int key; (key = present_amiga_pop_key(screen)) >= 0;) {
+            int r = menu_key(&m, key, &gfx_cfg, &facts);
+            if (r == MENU_SAVE) {
+                settings_file_write(&gfx_cfg, &ui_cfg);
+            } else if (r == MENU_MUSIC) {
+                g_music_muted = !g_music_muted; // the title music follows once audio exists
+            } else if (r >= 0) {
+                return r;
+            }
+        }
+        if (present_quit_requested()) return MENU_QUIT;
+    }
+}
+
+// One visit of the main menu: its screen and frames. Returns the choice, or MENU_START when
+// the menu cannot be shown (the game then starts directly).
+int menu_visit() {
+    present_screen* screen = present_amiga_open(SCREEN_WIDTH, SCREEN_HEIGHT, "Vantrel");
+    if (!screen) return MENU_START;
+    uint8_t palette[768];
+    menu_palette(palette);
+    present_amiga_set_palette(screen, palette);
+    graphics_resolved g;
+    graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
+    present_amiga_set_c2p_mode(screen, g.output_path == 2 ? C2P_DELTA : C2P_MEXG);
+    int choice = menu_frames(screen, g_chunky);
+    present_amiga_close(screen);
+    return choice;
+}
+
+// The game's models at the detail the settings ask for; every mode with ships needs them.
+bool mode_models_ready() {
+    graphics_resolved g;
+    graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
+    return load_detail_models(static_cast<int>(g.detail)) != 0;
+}
+
+// Runs one mode from begin to finish. Returns 1 when the program must end with a failure,
+// 0 to go back to the menu.
+int run_mode(const game_mode* mode) {
+    if (mode->needs_models && !mode_models_ready()) return 1;
+    const mode_request request = {mode->variant, screen_buffers()};
+    if (!mode->begin(&request)) return 1;
+    while (mode->step()) {
+    }
+    mode->finish();
+    return 0;
+}
+
+} // namespace
+
+int menu_loop(const game_mode modes[MENU_MODE_COUNT]) {
+    for (;;) {
+        int choice = menu_visit();
+        if (choice == MENU_QUIT) return 0;
+        if (choice >= 0 && choice < MENU_MODE_COUNT && run_mode(&modes[choice]) != 0) return 1;
+        if (present_quit_requested()) return 0;
+    }
+}
+
+} // namespace vantrel
