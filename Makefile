@@ -7,14 +7,17 @@
 #   make test-cross  build the library and its unit tests for big-endian PowerPC and run them
 #   make asan        build and run the unit and end-to-end tests under the sanitizers
 #   make previews    build the data and render PNG sheets of it into build/previews/
+#   make fuzz-smoke  fuzz every file parser with libFuzzer for FUZZ_SECONDS (60) each
 
 BUILD       ?= build
 BUILD_PPC   ?= build-ppc
 BUILD_ASAN  ?= build-asan
+BUILD_FUZZ  ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test test-native test-cross bench bench-callgrind asan previews clean
+.PHONY: all setup configure build run test test-native test-cross bench bench-callgrind asan previews fuzz-smoke clean
 
 all: build
 
@@ -58,5 +61,8 @@ bench: build
 bench-callgrind: build
 	@scripts/bench-callgrind $(BUILD)
 
+fuzz-smoke: build
+	@JOBS=$(JOBS) FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/fuzz-smoke $(BUILD) $(BUILD_FUZZ)
+
 clean:
-	rm -rf $(BUILD) $(BUILD_PPC) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_PPC) $(BUILD_ASAN) $(BUILD_FUZZ)
