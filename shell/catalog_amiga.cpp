@@ -1,12 +1,11 @@
-// catalog_amiga: the catalog service over gettext PO files and iconv.
+// catalog_amiga: the catalog service over gettext PO files in ISO 8859-2 or UTF-8.
 #include "shell/catalog_amiga.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iconv.h>
 #include <string>
+#include <strings.h>
 #include <vector>
 
 #include "shell/loc.h"
@@ -100,8 +99,10 @@ bool po_read_one_quoted(const char*& p, const char* end, std::string* out) {
             out->push_back('\v');
             break;
         case 'x': {
+            // Two hex digits at most, as gettext reads them: the digits after that are text.
             int v = 0, digits = 0;
-            while (p + 1 < end && std::strchr("0123456789abcdefABCDEF", p[1]) && p[1]) {
+            while (digits < 2 && p + 1 < end && p[1] &&
+                   std::strchr("0123456789abcdefABCDEF", p[1])) {
                 char c = *++p;
                 v = v * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
                 digits++;
@@ -217,34 +218,80 @@ int po_message_id(const std::string& context) {
     return v < LOC_COUNT ? v : -1;
 }
 
-// UTF-8 to ISO 8859-2; a character Latin-2 lacks becomes "?". False when iconv has no such
-// conversion here.
-bool to_latin2(iconv_t cd, const std::string& utf8, std::string* out) {
-    out->clear();
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    std::vector<char> in(utf8.begin(), utf8.end());
-    char* src = in.data();
-    size_t left = in.size();
-    char buffer[256];
-    while (left > 0) {
-        char* dst = buffer;
-        size_t room = sizeof buffer;
-        size_t r = iconv(cd, &src, &left, &dst, &room);
-        out->append(buffer, size_t(dst - buffer));
-        if (r != size_t(-1)) continue;
-        if (errno == E2BIG) continue;
-        // An invalid or unrepresentable sequence: one "?" for the whole character.
-        out->push_back('?');
-        do {
-            src++;
-            left--;
-        } while (left > 0 && (static_cast<unsigned char>(*src) & 0xC0) == 0x80);
-    }
-    return true;
+// Unicode code points of ISO 8859-2 bytes 0xA0-0xFF, eight to a row; bytes below 0xA0 are
+// their own code points.
+constexpr uint16_t LATIN2_HIGH[96] = {
+    0x00A0, 0x0104, 0x02D8, 0x0141, 0x00A4, 0x013D, 0x015A, 0x00A7, // A0
+    0x00A8, 0x0160, 0x015E, 0x0164, 0x0179, 0x00AD, 0x017D, 0x017B, // A8
+    0x00B0, 0x0105, 0x02DB, 0x0142, 0x00B4, 0x013E, 0x015B, 0x02C7, // B0
+    0x00B8, 0x0161, 0x015F, 0x0165, 0x017A, 0x02DD, 0x017E, 0x017C, // B8
+    0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7, // C0
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, // C8
+    0x0110, 0x0143, 0x0147, 0x00D3, 0x00D4, 0x0150, 0x00D6, 0x00D7, // D0
+    0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF, // D8
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, // E0
+    0x010D, 0x00E9, 0x0119, 0x00EB, 0x011B, 0x00ED, 0x00EE, 0x010F, // E8
+    0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7, // F0
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, // F8
+};
+
+// The ISO 8859-2 byte of a code point, or -1 when Latin-2 has none.
+int latin2_byte(uint32_t code) {
+    if (code < 0xA0) return int(code);
+    for (int i = 0; i < 96; i++)
+        if (LATIN2_HIGH[i] == code) return 0xA0 + i;
+    return -1;
 }
 
-// The conversion of one printf directive, reduced to what decides the argument it
-// takes: the '*' widths, the length modifier and the conversion letter. Empty at the end.
+// Decodes one UTF-8 character at p, advancing past it (a malformed sequence is passed over
+// as one unit: the lead byte and its continuation bytes); -1 when malformed.
+int32_t utf8_next(const unsigned char*& p, const unsigned char* end) {
+    unsigned char lead = *p++;
+    // Continuation bytes to follow; a stray continuation byte leads a malformed unit.
+    int more = lead < 0x80 ? 0 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : -1;
+    uint32_t code = more <= 0 ? lead : lead & (0x3Fu >> more);
+    int taken = 0;
+    for (; taken < (more < 0 ? 3 : more) && p < end && (*p & 0xC0) == 0x80; taken++)
+        code = code << 6 | (*p++ & 0x3F);
+    static constexpr uint32_t SMALLEST[4] = {0, 0x80, 0x800, 0x10000}; // overlong below these
+    if (more < 0 || lead > 0xF4 || taken != more || code < SMALLEST[more] || code > 0x10FFFF ||
+        (code >= 0xD800 && code <= 0xDFFF))
+        return -1;
+    return int32_t(code);
+}
+
+enum class po_charset { utf8, latin2, unknown };
+
+// The charset the header entry (empty msgid, no msgctxt) names; UTF-8 when there is none.
+po_charset po_header_charset(const std::vector<po_entry>& entries) {
+    for (const po_entry& e : entries) {
+        if (e.has_context || !e.id.empty()) continue;
+        size_t at = e.str.find("charset=");
+        if (at == std::string::npos) break;
+        at += std::strlen("charset=");
+        std::string name = e.str.substr(at, e.str.find_first_of("; \t\r\n", at) - at);
+        for (const char* utf8 : {"UTF-8", "UTF8", "ASCII", "US-ASCII"})
+            if (strcasecmp(name.c_str(), utf8) == 0) return po_charset::utf8;
+        for (const char* latin2 : {"ISO-8859-2", "ISO8859-2", "ISO_8859-2", "LATIN2"})
+            if (strcasecmp(name.c_str(), latin2) == 0) return po_charset::latin2;
+        return po_charset::unknown;
+    }
+    return po_charset::utf8;
+}
+
+// Appends a field width or precision at p: "*" or a run of digits.
+const char* take_field_size(const char* p, std::string* spec) {
+    if (*p == '*') {
+        spec->push_back(*p++);
+        return p;
+    }
+    while (*p >= '0' && *p <= '9') spec->push_back(*p++);
+    return p;
+}
+
+// The conversion of one printf directive, reduced to what decides the argument it takes
+// and how long its output may grow: the width, the precision, the length modifier and the
+// conversion letter (flags only align or pad). Empty at the end.
 const char* next_conversion(const char* p, std::string* spec) {
     spec->clear();
     for (; *p; p++) {
@@ -252,12 +299,10 @@ const char* next_conversion(const char* p, std::string* spec) {
         p++;
         if (*p == '%') continue;
         while (*p && std::strchr("-+ #0'", *p)) p++;
-        if (*p == '*') spec->push_back(*p++);
-        while (*p >= '0' && *p <= '9') p++;
+        p = take_field_size(p, spec);
         if (*p == '.') {
-            p++;
-            if (*p == '*') spec->push_back(*p++);
-            while (*p >= '0' && *p <= '9') p++;
+            spec->push_back(*p++);
+            p = take_field_size(p, spec);
         }
         while (*p && std::strchr("hlLqjzt", *p)) spec->push_back(*p++);
         if (*p) spec->push_back(*p++);
@@ -280,19 +325,37 @@ int catalog_formats_agree(const char* english, const char* translated) {
     }
 }
 
+size_t catalog_utf8_to_latin2(const char* utf8, size_t size, std::string* out) {
+    out->clear();
+    size_t lost = 0;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8);
+    const unsigned char* end = p + size;
+    while (p < end) {
+        int32_t code = utf8_next(p, end);
+        int byte = code < 0 ? -1 : latin2_byte(uint32_t(code));
+        if (byte < 0) lost++;
+        out->push_back(byte < 0 ? '?' : char(byte));
+    }
+    return lost;
+}
+
 int catalog_parse(const char* po, size_t size, catalog_texts* out) {
-    iconv_t cd = iconv_open("ISO-8859-2", "UTF-8");
-    if (cd == iconv_t(-1)) {
-        std::printf("catalog: no UTF-8 to ISO 8859-2 conversion on this system\n");
+    *out = catalog_texts{};
+    const std::vector<po_entry> entries = po_entries(po, size);
+    const po_charset charset = po_header_charset(entries);
+    if (charset == po_charset::unknown) {
+        out->error = "its charset is neither UTF-8 nor ISO-8859-2";
         return 0;
     }
     std::string texts[LOC_COUNT];
     bool present[LOC_COUNT] = {};
-    for (const po_entry& e : po_entries(po, size)) {
+    int translated = 0;
+    for (const po_entry& e : entries) {
         int id = po_message_id(e.context);
         if (id < 0 || !e.has_context || e.plural || e.fuzzy || e.str.empty()) continue;
-        std::string latin2;
-        to_latin2(cd, e.str, &latin2);
+        std::string latin2 = e.str;
+        if (charset == po_charset::utf8)
+            catalog_utf8_to_latin2(e.str.data(), e.str.size(), &latin2);
         if (latin2.find('\0') != std::string::npos) continue;
         if (!catalog_formats_agree(loc_builtin[id], latin2.c_str())) {
             std::printf("catalog: message %d ignored: its printf conversions differ from the "
@@ -301,15 +364,22 @@ int catalog_parse(const char* po, size_t size, catalog_texts* out) {
             continue;
         }
         texts[id] = latin2;
+        translated += !present[id];
         present[id] = true;
     }
-    iconv_close(cd);
+    if (translated == 0) {
+        out->error = "it translates no message";
+        return 0;
+    }
 
     size_t total = 0;
     for (int id = 0; id < LOC_COUNT; id++)
         if (present[id]) total += texts[id].size() + 1;
-    char* storage = static_cast<char*>(std::malloc(total ? total : 1));
-    if (!storage) return 0;
+    char* storage = static_cast<char*>(std::malloc(total));
+    if (!storage) {
+        out->error = "out of memory";
+        return 0;
+    }
     catalog_texts t = {};
     t.storage = storage;
     char* w = storage;
@@ -370,16 +440,31 @@ void amiga_catalog_open(const char* language) {
     if (g_catalog_open) return;
     const char* name = language ? language : catalog_language_from_environment();
     // English is built in: there is no catalog to open for it.
-    if (!name || std::strcmp(name, "english") == 0 || !language_name_usable(name)) return;
+    if (!name || std::strcmp(name, "english") == 0) return;
+    if (!language_name_usable(name)) {
+        std::printf("catalog: no catalog can be named after the language \"%s\", English "
+                    "texts\n",
+                    name);
+        return;
+    }
     char path[PATH_CAPACITY];
     std::snprintf(path, sizeof path, "PROGDIR:Catalogs/%s/vantrel.catalog", name);
     uint32_t size = 0;
     uint8_t* data = read_file(path, &size);
-    if (!data) return;
+    if (!data) {
+        if (const char* why = read_file_error())
+            std::printf("catalog: %s unreadable (%s), English texts\n", path, why);
+        else
+            std::printf("catalog: %s missing, English texts\n", path);
+        return;
+    }
     catalog_texts texts;
     int ok = catalog_parse(reinterpret_cast<const char*>(data), size, &texts);
     read_file_free(data);
-    if (!ok) return;
+    if (!ok) {
+        std::printf("catalog: %s invalid (%s), English texts\n", path, texts.error);
+        return;
+    }
     g_catalog = texts;
     g_catalog_open = true;
     std::snprintf(g_catalog_language, sizeof g_catalog_language, "%s", name);

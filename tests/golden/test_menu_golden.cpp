@@ -60,6 +60,16 @@ std::string golden_path(const std::string& name) {
     return std::string(VANTREL_SOURCE_DIR) + "/tests/golden/" + name;
 }
 
+// The "hash" line a run prints for the golden image's pixels at that frame.
+std::string golden_hash_line(const std::string& shot, int frame) {
+    indexed_image want;
+    if (!read_indexed_png(golden_path(shot), &want)) return "no golden " + shot;
+    char line[64];
+    std::snprintf(line, sizeof line, "frame %d crc32 %08x\n", frame,
+                  frame_crc32(want.pixels.data(), want.pixels.size()));
+    return line;
+}
+
 // Compares a screenshot with its golden image and the printed hash with the golden pixels.
 void expect_golden(const std::string& dir, const std::string& shot, const std::string& out,
                    int frame) {
@@ -83,9 +93,7 @@ void expect_golden(const std::string& dir, const std::string& shot, const std::s
             ASSERT_EQ(got.palette[at + c], want.palette[at + c])
                 << shot << " colour " << int(index);
     }
-    char line[64];
-    std::snprintf(line, sizeof line, "frame %d crc32 %08x\n", frame,
-                  frame_crc32(want.pixels.data(), want.pixels.size()));
+    std::string line = golden_hash_line(shot, frame);
     EXPECT_NE(out.find(line), std::string::npos) << "expected " << line << "in\n" << out;
 }
 
@@ -112,6 +120,11 @@ TEST(MenuGolden, CzechMainPage) {
     EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("\nlanguage: czech\n"), std::string::npos) << run.out;
     expect_golden(dir, "menu_main_czech.png", run.out, 2);
+    // The PowerPC build writes no PNG: the cross run compares its hash with this line.
+    const std::string hashes = golden_path("menu_czech_hashes.txt");
+    if (std::getenv("VANTREL_UPDATE_GOLDEN"))
+        write_text(hashes, golden_hash_line("menu_main_czech.png", 2));
+    EXPECT_EQ(read_text(hashes), golden_hash_line("menu_main_czech.png", 2));
 }
 
 } // namespace

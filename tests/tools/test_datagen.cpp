@@ -317,6 +317,27 @@ TEST(BuiltModels, EveryLevelPassesTheMeshChecksAndVariantsGrow) {
 namespace vantrel {
 namespace {
 
+constexpr const char* CZECH_CATALOG = "Catalogs/czech/vantrel.catalog";
+
+TEST(BuiltCatalogs, StagedInLatin2OrNotAtAll) {
+    auto staged = read_built(CZECH_CATALOG);
+    std::string text(staged.begin(), staged.end());
+    EXPECT_NE(text.find("\"Content-Type: text/plain; charset=ISO-8859-2\\n\""), std::string::npos);
+
+    const std::string header =
+        "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+    std::string out;
+    ASSERT_TRUE(
+        datagen::latin2_catalog(header + "msgctxt \"6\"\nmsgstr \"\xC5\x99\"\n", "ok", &out));
+    EXPECT_NE(out.find("charset=ISO-8859-2\\n\"\nmsgctxt \"6\"\nmsgstr \"\xF8\"\n"),
+              std::string::npos);
+    // Refused: no ISO 8859-2 code, no charset to rename, escaped UTF-8 bytes that would change.
+    for (const std::string& bad : {header + "msgctxt \"6\"\nmsgstr \"\xE2\x82\xAC\"\n",
+                                   std::string("msgctxt \"6\"\nmsgstr \"x\"\n"),
+                                   header + "msgctxt \"6\"\nmsgstr \"\\xC5\\x99\"\n"})
+        EXPECT_FALSE(datagen::latin2_catalog(bad, "bad", &out)) << bad;
+}
+
 // Two fresh builds give the same bytes as each other and as the staged game data.
 TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
     std::string base =
@@ -331,7 +352,7 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
     const char* files[] = {"stihac.model",  "stihac_cz.model", "stanice_dock_lo.model",
                            "zeme_ul.model", "zeme.globe",      "mesic.globe",
                            "logo.img8",     "automat34.img8",  "logo_zorive.img8",
-                           "cockpit.cpt"};
+                           "cockpit.cpt",   CZECH_CATALOG};
     for (const char* f : files) {
         auto x = read_built(f, a.c_str());
         ASSERT_FALSE(x.empty()) << f;

@@ -65,6 +65,11 @@ bool generate_models(const asset_context& c);
 bool generate_globes(const asset_context& c);
 bool generate_images(const asset_context& c);
 bool generate_panel(const asset_context& c);
+// Catalogs/<language>/vantrel.catalog from each assets/Catalogs/<language>/vantrel.po.
+bool generate_catalogs(const asset_context& c);
+// A UTF-8 PO source (name for messages) as the ISO 8859-2 catalog the game reads; false with a
+// message on stderr when a character has no code there or the result would read differently.
+bool latin2_catalog(const std::string& po, const std::string& name, std::string* out);
 
 // Planet and moon texels, shared by the globes and the stand-in meshes.
 struct globe_map {

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     c.assets_dir = argv[1];
     c.out_dir = argv[2];
     c.earth_image = "/usr/share/xplanet/images/earth.jpg";
-    bool ok = generate_models(c) && generate_globes(c) && generate_images(c) && generate_panel(c);
+    bool ok = generate_models(c) && generate_globes(c) && generate_images(c) && generate_panel(c) &&
+              generate_catalogs(c);
     return ok ? 0 : 1;
 }
