@@ -2,7 +2,6 @@
 #include "platform/input_script.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -43,13 +42,46 @@ int letter_code(char c) {
     return -1;
 }
 
+int digit_value(char c, int base) {
+    int v = -1;
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
+    return v < base ? v : -1;
+}
+
+// v = v * base + digit when the result stays within bound; checked before the step, so the
+// value cannot wrap.
+bool append_digit(unsigned long* v, unsigned long digit, int base, unsigned long bound) {
+    if (digit > bound || *v > (bound - digit) / static_cast<unsigned long>(base)) return false;
+    *v = *v * static_cast<unsigned long>(base) + digit;
+    return true;
+}
+
+// A whole word as a number in [min, max]: decimal, or hexadecimal after "0x"; a minus sign
+// only where negatives are allowed. strtol's octal, its "+" and its leading blanks are not
+// part of the language: "010" is ten and "f+1" is no key.
 bool parse_int(const char* word, long min, long max, long* out) {
-    if (!*word) return false;
-    errno = 0;
-    char* end = nullptr;
-    long v = std::strtol(word, &end, 0);
-    if (errno != 0 || *end != '\0' || v < min || v > max) return false;
-    *out = v;
+    bool negative = word[0] == '-' && min < 0;
+    const char* p = word + (negative ? 1 : 0);
+    int base = 10;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        base = 16;
+        p += 2;
+    }
+    if (!*p) return false;
+    unsigned long bound =
+        negative ? 0ul - static_cast<unsigned long>(min) : static_cast<unsigned long>(max);
+    unsigned long v = 0;
+    for (; *p; p++) {
+        int d = digit_value(*p, base);
+        if (d < 0 || !append_digit(&v, static_cast<unsigned long>(d), base, bound)) return false;
+    }
+    if (!negative && static_cast<long>(v) < min) return false;
+    *out = negative ? -static_cast<long>(v) : static_cast<long>(v);
     return true;
 }
 
@@ -211,7 +243,11 @@ int input_script_load(const char* path, input_script* out, char* error, size_t e
     uint32_t size = 0;
     uint8_t* data = read_file(path, &size);
     if (!data) {
-        set_error(error, error_size, "%s: cannot be read", path);
+        const char* why = read_file_error();
+        if (why)
+            set_error(error, error_size, "%s: cannot be read (%s)", path, why);
+        else
+            set_error(error, error_size, "%s: cannot be read", path);
         return 0;
     }
     int ok =

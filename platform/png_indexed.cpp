@@ -1,6 +1,7 @@
 // png_indexed: indexed PNG writing through libpng, where the build has it.
 #include "platform/png_indexed.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #if VANTREL_HAVE_PNG
@@ -49,18 +50,27 @@ bool write_png(FILE* f, const uint8_t* pixels, int32_t width, int32_t height,
 
 int png_write_indexed(const char* path, const uint8_t* pixels, int32_t width, int32_t height,
                       const uint8_t* rgb768) {
-    if (width <= 0 || height <= 0) return 0;
+    if (width <= 0 || height <= 0) {
+        errno = EINVAL;
+        return 0;
+    }
+    errno = 0;
     FILE* f = std::fopen(path, "wb");
     if (!f) return 0;
     bool ok = write_png(f, pixels, width, height, rgb768);
     ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::remove(path);
-    return ok ? 1 : 0;
+    if (ok) return 1;
+    // libpng's own failures (memory) may leave errno unset; the removal must not change it.
+    int why = errno != 0 ? errno : EIO;
+    std::remove(path);
+    errno = why;
+    return 0;
 }
 
 #else
 
 int png_write_indexed(const char*, const uint8_t*, int32_t, int32_t, const uint8_t*) {
+    errno = ENOTSUP;
     return 0;
 }
 

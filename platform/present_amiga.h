@@ -140,7 +140,7 @@ struct present_settings {
     bool fullscreen = false;   // window back end: start in desktop fullscreen
     int scale = 3;             // window back end: starting size in multiples of the image
     bool aspect_4_3 = false;   // window back end: stretch the image to 4:3, not square pixels
-    long frames = 0;           // raise the quit signal after this many frames (0 = never)
+    uint32_t frames = 0;       // raise the quit signal after this many frames (0 = never)
     const char* script = "";   // headless input script (empty = none); texts are copied
     const char* shot_dir = ""; // where screenshots go (empty = current directory)
 };

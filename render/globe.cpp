@@ -38,8 +38,15 @@ bool load_slot(globe_slot* slot, const char* name) {
     if (!progdir_path(file, path, sizeof path)) return false;
     uint32_t size = 0;
     slot->buffer = read_file(path, &size);
-    if (!slot->buffer) return false;
+    // A missing globe is normal (the body is drawn without one); a file that is there but
+    // cannot be used is named, so that it is not taken for a missing one.
+    if (!slot->buffer) {
+        const char* why = read_file_error();
+        if (why) std::printf("globe %s: %s cannot be read (%s)\n", name, file, why);
+        return false;
+    }
     if (!globe_texture_parse(slot->buffer, size, &slot->texture)) {
+        std::printf("globe %s: %s invalid\n", name, file);
         read_file_free(slot->buffer);
         slot->buffer = nullptr;
         return false;

@@ -237,6 +237,33 @@ const char* detail_name(int level) {
     return DETAIL_NAMES[detail_index(level)];
 }
 
+namespace {
+
+// A variant that exists but cannot be used is named before the next one is tried, so a
+// damaged file does not pass for a missing one. Missing variants stay silent.
+void report_unusable(const char* path, const char* what, const char* why) {
+    char line[400];
+    std::snprintf(line, sizeof line, "  %s: %s (%s)\n", path, what, why);
+    import_print(line);
+}
+
+void report_unreadable(const char* path) {
+    const char* why = g_import.read_error ? g_import.read_error() : nullptr;
+    if (why) report_unusable(path, "cannot be read", why);
+}
+
+void report_invalid(const char* path, int rc) {
+    if (rc == MODEL_NO_MEMORY)
+        report_unusable(path, "not loaded", "out of memory");
+    else
+        report_unusable(path, "invalid",
+                        rc == MODEL_TRUNCATED   ? "truncated"
+                        : rc == MODEL_NOT_MODEL ? "not a model file"
+                                                : "levels of detail");
+}
+
+} // namespace
+
 int load_drawable_detail(drawable* d, const char* base_path, int level, const fix16 distances[3]) {
     drawable_free(d);
     const char* const* order = detail_try_order(level);
@@ -245,7 +272,10 @@ int load_drawable_detail(drawable* d, const char* base_path, int level, const fi
         std::snprintf(path, sizeof path, "%s%s.model", base_path, order[i]);
         uint32_t size = 0;
         uint8_t* data = g_import.read_file ? g_import.read_file(path, &size) : nullptr;
-        if (!data) continue;
+        if (!data) {
+            report_unreadable(path);
+            continue;
+        }
         int rc = model_load(data, size, &d->mdl);
         if (g_import.free_file) g_import.free_file(data);
         if (rc == MODEL_OK && drawable_init(d, distances) == 1) {
@@ -255,6 +285,7 @@ int load_drawable_detail(drawable* d, const char* base_path, int level, const fi
             import_print(line);
             return 1;
         }
+        report_invalid(path, rc);
         drawable_free(d);
     }
     return 0;

@@ -57,6 +57,8 @@ struct render_import {
     uint8_t* (*read_file)(const char* path, uint32_t* size);
     void (*free_file)(uint8_t* buffer);
     void (*print)(const char* text);
+    // Why the last read_file failed, or null when the file does not exist (may be null).
+    const char* (*read_error)();
 };
 void render_set_import(const render_import* imp);
 

@@ -1,6 +1,8 @@
 // main: the command line, then the game.
 #include <CLI/CLI.hpp>
+#include <cstdint>
 #include <cstdio>
+#include <string>
 
 #include "flight/flight_loop.h"
 #include "platform/headless/headless.h"
@@ -21,6 +23,19 @@ const vantrel::present_backend* choose_backend(const vantrel::launch_options& op
     (void)options;
 #endif
     return &vantrel::PRESENT_BACKEND_HEADLESS;
+}
+
+// The frame count is 32 bits wide: a larger --frames would wrap instead of being reached,
+// and 0 would never quit. Decimal digits only, checked before CLI11 converts the value.
+std::string frame_count_fault(std::string& text) {
+    uint64_t value = 0;
+    bool digits = !text.empty() && text.size() <= 10;
+    for (char c : text) {
+        if (c < '0' || c > '9') digits = false;
+        if (digits) value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    if (digits && value >= 1 && value <= UINT32_MAX) return {};
+    return "Value " + text + " is not a whole number from 1 to 4294967295";
 }
 
 } // namespace
@@ -48,7 +63,7 @@ int main(int argc, char** argv) {
         ->check(CLI::ExistingFile)
         ->needs(headless);
     app.add_option("--frames", options.frames, "Quit after this many frames")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Validator(frame_count_fault, "INT in [1 - 4294967295]"));
     app.add_flag("--trace", vantrel::g_flight_trace,
                  "Print what the flight shows mid-screen (messages, target distance), for tests");
     app.add_option("--shot-dir", options.shot_dir, "Directory for screenshots");
@@ -74,5 +89,12 @@ int main(int argc, char** argv) {
     settings.script = options.script.c_str();
     settings.shot_dir = options.shot_dir.c_str();
     if (!vantrel::present_backend_start(choose_backend(options), &settings)) return 1;
-    return vantrel::game_main(options);
+    int result = vantrel::game_main(options);
+    uint32_t failed = vantrel::headless_failed_shots();
+    if (result == 0 && failed > 0) {
+        std::fprintf(stderr, "vantrel: %lu screenshot%s could not be written\n",
+                     static_cast<unsigned long>(failed), failed == 1 ? "" : "s");
+        return 1;
+    }
+    return result;
 }

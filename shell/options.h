@@ -1,6 +1,7 @@
 // options: what the command line asked for, filled by main() and read by the shell.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace vantrel {
@@ -12,7 +13,7 @@ struct launch_options {
     bool aspect_4_3 = false;   // show the image at 4:3 (a monitor's shape), not square pixels
     bool planar = false;       // emulated bit-planes instead of a graphics-card screen
     std::string script;        // headless input script
-    long frames = 0;           // raise the quit signal after this many frames (0 = never)
+    uint32_t frames = 0;       // raise the quit signal after this many frames (0 = never)
     std::string shot_dir;      // where screenshots go (empty = current directory)
     std::string station_model; // the optional positional argument
 };

@@ -18,7 +18,7 @@ void console_print(const char* text) {
 } // namespace
 
 void render_services_install() {
-    static const render_import IMPORT = {read_file, read_file_free, console_print};
+    static const render_import IMPORT = {read_file, read_file_free, console_print, read_file_error};
     render_set_import(&IMPORT);
     g_render_timing.now = prof_now;
 }

@@ -1,10 +1,13 @@
 // services: program-wide helpers of the game shell.
 #include "shell/services.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/prof_amiga.h"
@@ -92,29 +95,86 @@ void start_log_reset() {
     g_start_log_first = true;
 }
 
+namespace {
+
+// Why the last read_file failed: 0 when the file does not exist, an errno value, or one of
+// these for files that exist but cannot be used.
+constexpr int READ_NOT_REGULAR = -1;
+constexpr int READ_TOO_LARGE = -2;
+constexpr int READ_NAME_TOO_LONG = -3;
+int g_read_error = 0;
+
+uint8_t* read_failed(int why) {
+    g_read_error = why;
+    return nullptr;
+}
+
+// The size of an open file that can be read whole, or -1 with g_read_error set.
+long regular_file_size(int fd) {
+    struct stat st;
+    int why = 0;
+    if (fstat(fd, &st) != 0)
+        why = errno;
+    else if (!S_ISREG(st.st_mode)) // a FIFO or device would block or never end
+        why = READ_NOT_REGULAR;
+    else if (st.st_size > 0x7FFFFFFF) // sizes are 32-bit throughout the file formats
+        why = READ_TOO_LARGE;
+    if (why == 0) return static_cast<long>(st.st_size);
+    g_read_error = why;
+    return -1;
+}
+
+// Reads exactly `size` bytes; a file that shrank since it was measured fails.
+bool read_exactly(int fd, uint8_t* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::read(fd, buffer + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            read_failed(n < 0 ? errno : EIO);
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+} // namespace
+
 uint8_t* read_file(const char* path, uint32_t* out_size) {
     char full[PATH_CAPACITY];
-    if (!progdir_path(path, full, sizeof full)) return nullptr;
-    FILE* f = std::fopen(full, "rb");
-    if (!f) return nullptr;
+    if (!progdir_path(path, full, sizeof full)) return read_failed(READ_NAME_TOO_LONG);
+    // Opened without blocking so that a FIFO is refused below instead of waiting for a writer.
+    int fd = ::open(full, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return read_failed(errno == ENOENT || errno == ENOTDIR ? 0 : errno);
+    long size = regular_file_size(fd);
     uint8_t* buffer = nullptr;
-    long size = -1;
-    if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);
-    // Sizes are 32-bit throughout the file formats; a directory or a larger file fails.
-    if (size < 0 || size > 0x7FFFFFFF || std::fseek(f, 0, SEEK_SET) != 0) {
-        std::fclose(f);
-        return nullptr;
+    if (size >= 0) {
+        buffer = static_cast<uint8_t*>(std::malloc(size > 0 ? static_cast<size_t>(size) : 1));
+        if (!buffer) read_failed(ENOMEM);
     }
-    buffer = static_cast<uint8_t*>(std::malloc(size > 0 ? static_cast<size_t>(size) : 1));
-    if (!buffer ||
-        std::fread(buffer, 1, static_cast<size_t>(size), f) != static_cast<size_t>(size)) {
+    if (buffer && !read_exactly(fd, buffer, static_cast<size_t>(size))) {
         std::free(buffer);
-        std::fclose(f);
-        return nullptr;
+        buffer = nullptr;
     }
-    std::fclose(f);
-    *out_size = static_cast<uint32_t>(size);
+    ::close(fd);
+    if (buffer) *out_size = static_cast<uint32_t>(size);
     return buffer;
+}
+
+const char* read_file_error() {
+    switch (g_read_error) {
+    case 0:
+        return nullptr;
+    case READ_NOT_REGULAR:
+        return "not a regular file";
+    case READ_TOO_LARGE:
+        return "too large";
+    case READ_NAME_TOO_LONG:
+        return "name too long";
+    default:
+        return std::strerror(g_read_error);
+    }
 }
 
 void read_file_free(uint8_t* buffer) {

@@ -33,8 +33,13 @@ void start_log(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Restarts the log as at program start: the next line truncates the file.
 void start_log_reset();
 
-// Reads a whole file into a new buffer (free with read_file_free); null on any failure.
+// Reads a whole regular file into a new buffer (free with read_file_free); null on any
+// failure. FIFOs, devices and directories are refused without waiting on them.
 uint8_t* read_file(const char* path, uint32_t* out_size);
+// Why the last read_file returned null: null when the file does not exist, else a short
+// reason ("not a regular file", "too large", or the system's text) for a file that exists
+// but could not be read.
+const char* read_file_error();
 void read_file_free(uint8_t* buffer);
 
 struct mem_file {

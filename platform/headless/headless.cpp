@@ -1,6 +1,7 @@
 // headless: virtual clock, scripted input, shots and hashes of the in-memory screen.
 #include "platform/headless/headless.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -22,6 +23,7 @@ struct headless_state {
     bool pressed[128];
     uint32_t pressed_at[128];
     const char* shot_dir;
+    uint32_t failed_shots;
 };
 
 headless_state g_headless;
@@ -59,9 +61,11 @@ void take_shot(present_screen* s, const script_event& ev) {
                    : std::snprintf(path, sizeof path, "%s", ev.file.c_str());
     uint8_t rgb[768];
     present_palette_rgb(s, rgb);
-    if (n < 0 || static_cast<size_t>(n) >= sizeof path ||
-        !png_write_indexed(path, s->shown, s->width, s->height, rgb))
-        std::fprintf(stderr, "vantrel: could not write the screenshot %s\n", path);
+    bool fits = n >= 0 && static_cast<size_t>(n) < sizeof path;
+    if (fits && png_write_indexed(path, s->shown, s->width, s->height, rgb)) return;
+    std::fprintf(stderr, "vantrel: could not write the screenshot %s: %s\n", path,
+                 std::strerror(fits ? errno : ENAMETOOLONG));
+    g_headless.failed_shots++;
 }
 
 void print_hash(present_screen* s, const script_event& ev) {
@@ -109,6 +113,7 @@ int headless_start(const present_settings* settings) {
     g_headless.next_event = 0;
     std::memset(g_headless.pressed, 0, sizeof g_headless.pressed);
     g_headless.shot_dir = settings->shot_dir;
+    g_headless.failed_shots = 0;
     g_headless.script.events.clear();
     if (settings->script[0]) {
         char error[256];
@@ -151,6 +156,10 @@ void headless_pump(present_screen* s) {
 }
 
 } // namespace
+
+uint32_t headless_failed_shots() {
+    return g_headless.failed_shots;
+}
 
 const present_backend PRESENT_BACKEND_HEADLESS = {
     "headless",        0,

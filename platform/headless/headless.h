@@ -8,6 +8,9 @@ namespace vantrel {
 
 extern const present_backend PRESENT_BACKEND_HEADLESS;
 
+// Script shots that could not be written; the run goes on without them and fails at its end.
+uint32_t headless_failed_shots();
+
 // The virtual clock's first date stamp: 1 October 2026, noon.
 constexpr int32_t HEADLESS_START_DAYS = 17805;
 constexpr int32_t HEADLESS_START_MINUTE = 12 * 60;

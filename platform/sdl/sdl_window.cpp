@@ -2,6 +2,7 @@
 #include "platform/sdl/sdl_window.h"
 
 #include <SDL2/SDL.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -164,11 +165,12 @@ void save_screenshot(present_screen* s) {
                    : std::snprintf(path, sizeof path, "%s", name);
     uint8_t rgb[768];
     present_palette_rgb(s, rgb);
-    if (n > 0 && static_cast<size_t>(n) < sizeof path &&
-        png_write_indexed(path, s->shown, s->width, s->height, rgb))
+    bool fits = n > 0 && static_cast<size_t>(n) < sizeof path;
+    if (fits && png_write_indexed(path, s->shown, s->width, s->height, rgb))
         std::printf("screenshot: %s\n", path);
     else
-        std::printf("screenshot: could not write %s\n", path);
+        std::printf("screenshot: could not write %s: %s\n", path,
+                    std::strerror(fits ? errno : ENAMETOOLONG));
 }
 
 void toggle_fullscreen(present_screen* s) {

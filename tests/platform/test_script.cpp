@@ -18,7 +18,7 @@ int parse(const std::string& text, input_script* out, std::string* error = nullp
 
 TEST(ScriptKeys, NamesAndNumbers) {
     // Names, the keyboard rows behind the letters and digits, and raw numbers; up codes,
-    // F11 and unknown spellings are refused.
+    // F11, unknown spellings and signs are refused; numbers are decimal (010 is ten) or 0x.
     const std::pair<const char*, int> keys[] = {
         {"esc", 0x45},      {"return", 0x44},    {"enter", 0x43}, {"space", 0x40},
         {"tab", 0x42},      {"backspace", 0x41}, {"up", 0x4C},    {"left", 0x4F},
@@ -29,6 +29,7 @@ TEST(ScriptKeys, NamesAndNumbers) {
         {"kp_minus", 0x4A}, {"kp_plus", 0x5E},   {"0x42", 0x42},  {"69", 69},
         {"127", 127},       {"128", -1},         {"0x80", -1},    {"f11", -1},
         {"f0", -1},         {"Esc", -1},         {"", -1},        {"-", -1},
+        {"010", 10},        {"+69", -1},         {"f+1", -1},     {"f0x1", -1},
     };
     for (const auto& [name, code] : keys) EXPECT_EQ(script_key_code(name), code) << name;
 }
@@ -73,6 +74,14 @@ TEST(ScriptParse, EveryEventFormInFrameOrder) {
     EXPECT_TRUE(s.events.empty());
 }
 
+TEST(ScriptParse, NumbersAreDecimalOrHex) {
+    input_script s;
+    ASSERT_EQ(parse("010 mouse 010 -0x10", &s), 1);
+    EXPECT_EQ(s.events[0].frame, 10u);
+    EXPECT_EQ(s.events[0].a, 10);
+    EXPECT_EQ(s.events[0].b, -16);
+}
+
 TEST(ScriptParse, BadLinesNameTheLineAndTheFault) {
     struct bad {
         std::string text;
@@ -93,6 +102,8 @@ TEST(ScriptParse, BadLinesNameTheLineAndTheFault) {
          "t.script line 3: a shot is a plain file name, without directories"},
         {"3 shot ..\n", "t.script line 1: a shot is a plain file name, without directories"},
         {"1 mouse 1 2 3\n", "t.script line 1: too many words"},
+        {"+1 quit\n", "t.script line 1: a line starts with a frame number"},
+        {"3 mouse +1 2\n", "t.script line 1: mouse needs two whole numbers"},
         {std::string("1 quit\n2 q\0it\n", 14), "t.script line 2: not a text line"},
     };
     for (const bad& c : cases) {

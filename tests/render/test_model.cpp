@@ -255,7 +255,7 @@ struct fake_files {
         console.clear();
         reads = 0;
         game_models_free();
-        render_import imp = {read, free_file, print};
+        render_import imp = {read, free_file, print, nullptr};
         render_set_import(&imp);
     }
     ~fake_files() {
@@ -294,6 +294,17 @@ TEST(Detail, TryOrdersPickTheFirstFileThatLoads) {
     EXPECT_EQ(load_drawable_detail(&d, "PROGDIR:none", 2, LOD_FAR), 0);
     EXPECT_EQ(d.mdl.levels, nullptr);
     drawable_free(&d);
+}
+
+TEST(Detail, VariantsThatExistButFailAreNamed) {
+    fake_files fs;
+    drawable d = {};
+    fs.add("PROGDIR:x_lo.model", 2);
+    fs.files["PROGDIR:x_lo.model"].pop_back();
+    fs.files["PROGDIR:x_ul.model"] = {'F', 'M', 'D', 'L', 0, 0, 0, 9};
+    EXPECT_EQ(load_drawable_detail(&d, "PROGDIR:x", 2, LOD_FAR), 0);
+    EXPECT_EQ(fs.console, "  PROGDIR:x_lo.model: invalid (truncated)\n"
+                          "  PROGDIR:x_ul.model: invalid (not a model file)\n");
 }
 
 TEST(Detail, GameModelsAndTheirConsoleLines) {
