@@ -13,6 +13,7 @@
 #include "render/globe_draw.h"
 #include "render/model_draw.h"
 #include "render/particles_draw.h"
+#include "shell/game_models.h"
 
 namespace vantrel {
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/services.h"
+#include "platform/files.h"
 
 namespace vantrel {
 

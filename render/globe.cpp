@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/save.h"
-#include "shell/services.h"
+#include "render/import.h"
 
 namespace vantrel {
 
@@ -31,28 +31,35 @@ uint16_t log2_exact(uint16_t v) {
     return shift;
 }
 
+void print_line(const char* format, const char* name, const char* file, const char* why = "") {
+    char line[200];
+    std::snprintf(line, sizeof line, format, name, file, why);
+    render_print(line);
+}
+
 bool load_slot(globe_slot* slot, const char* name) {
-    char path[256];
     char file[64];
     std::snprintf(file, sizeof file, "PROGDIR:%s.globe", name);
-    if (!progdir_path(file, path, sizeof path)) return false;
     uint32_t size = 0;
-    slot->buffer = read_file(path, &size);
+    slot->buffer = render_read_file(file, &size);
     // A missing globe is normal (the body is drawn without one); a file that is there but
     // cannot be used is named, so that it is not taken for a missing one.
     if (!slot->buffer) {
-        const char* why = read_file_error();
-        if (why) std::printf("globe %s: %s cannot be read (%s)\n", name, file, why);
+        const char* why = render_read_error();
+        if (why) print_line("globe %s: %s cannot be read (%s)\n", name, file, why);
         return false;
     }
     if (!globe_texture_parse(slot->buffer, size, &slot->texture)) {
-        std::printf("globe %s: %s invalid\n", name, file);
-        read_file_free(slot->buffer);
+        print_line("globe %s: %s invalid\n", name, file);
+        render_free_file(slot->buffer);
         slot->buffer = nullptr;
         return false;
     }
-    std::printf("globe %s: %ux%u, radius %lu m\n", name, unsigned(slot->texture.width),
-                unsigned(slot->texture.height), static_cast<unsigned long>(slot->texture.radius));
+    char line[160];
+    std::snprintf(line, sizeof line, "globe %s: %ux%u, radius %lu m\n", name,
+                  unsigned(slot->texture.width), unsigned(slot->texture.height),
+                  static_cast<unsigned long>(slot->texture.radius));
+    render_print(line);
     return true;
 }
 
@@ -110,7 +117,7 @@ const globe_texture* globe_lookup(const char* name) {
 
 void globe_cache_clear() {
     for (globe_slot& slot : g_globe_cache) {
-        if (slot.buffer) read_file_free(slot.buffer);
+        if (slot.buffer) render_free_file(slot.buffer);
         slot = globe_slot{};
     }
 }

@@ -1,9 +1,10 @@
-// model: the ".model" file (magic "FMDL"), levels of detail, drawables and the game's models.
+// model: the ".model" file (magic "FMDL"), levels of detail and drawables.
 //
 // A model holds up to four levels, each an indexed triangle mesh, plus named nodes that mark
 // attachment points. A drawable adds what drawing needs: face normals and a bounding radius
 // per level and the squared distances at which the next level takes over. Files come in up
-// to four detail variants chosen by the graphics detail setting, with fall-backs.
+// to four detail variants chosen by the graphics detail setting, with fall-backs. The
+// game's own cast of models is shell/game_models.
 #pragma once
 
 #include <cstdint>
@@ -53,22 +54,8 @@ enum model_result { MODEL_OK = 0, MODEL_NOT_MODEL = 1, MODEL_TRUNCATED = 2, MODE
 
 // What the model loader needs from outside: whole-file reading and a console. The game
 // installs its own services; without them no file is found and nothing is printed.
-struct render_import {
-    uint8_t* (*read_file)(const char* path, uint32_t* size);
-    void (*free_file)(uint8_t* buffer);
-    void (*print)(const char* text);
-    // Why the last read_file failed, or null when the file does not exist (may be null).
-    const char* (*read_error)();
-};
-void render_set_import(const render_import* imp);
 
-// Switch distances (fix16) between levels; the last entry is never reached.
-extern const fix16 HULL_LOD_DIST[3];
-extern const fix16 STATION_LOD_DIST[3];
-extern const fix16 TRANSPORT_LOD_DIST[3];
-extern const fix16 DOCK_LOD_DIST[3];
-extern const fix16 MOON_LOD_DIST[3];
-extern const fix16 PLANET_LOD_DIST[3];
+// Switch distances that never switch: a drawable that keeps its first level.
 extern const fix16 LOD_FAR[3];
 
 int model_load(const uint8_t* data, uint32_t size, model* out);
@@ -82,18 +69,4 @@ int drawable_pick_lod(const drawable* d, const space_pos* object, const space_po
 const char* const* detail_try_order(int level);
 const char* detail_name(int level);
 int load_drawable_detail(drawable* d, const char* base_path, int level, const fix16 distances[3]);
-int load_detail_models(int level);
-drawable* scene_drawable(const char* name);
-// The single-level box built in code for the docking demo.
-int door_box_build(drawable* d);
-// Frees every model the loader keeps and forgets the loaded level (the game's exit path).
-void game_models_free();
-
-// The game's fixed drawables and what is available.
-extern drawable g_hull, g_dock, g_transport, g_station, g_planet, g_moon, g_door_box;
-extern int g_have_dock;
-extern int g_have_planet;
-extern int g_have_door_box;
-extern int g_model_detail; // the detail level the game models were loaded at (0: none yet)
-
 } // namespace vantrel

@@ -7,6 +7,7 @@
 #include "platform/present_amiga.h"
 #include "render/model.h"
 #include "render/palette.h"
+#include "shell/game_models.h"
 #include "shell/graphics.h"
 #include "shell/menu.h"
 #include "shell/services.h"

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/prof_amiga.h"
+#include "render/import.h"
 #include "render/model.h"
 #include "render/span.h"
 #include "shell/services.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "render/model.h"
+#include "shell/game_models.h"
 #include "shell/graphics.h"
 #include "shell/services.h"
 #include "shell/startup.h"

@@ -21,6 +21,7 @@
 #include "platform/png_indexed.h"
 #include "render/model_draw.h"
 #include "render/palette.h"
+#include "shell/game_models.h"
 
 using namespace vantrel;
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/globe.h"
+#include "render/import.h"
 #include "shell/services.h"
 
 namespace vantrel {
@@ -102,9 +103,15 @@ TEST(GlobeShade, FullLightShowsTheTexelAndDarknessKeepsTheRampBase) {
 
 class GlobeCache : public ::testing::Test {
   protected:
-    void SetUp() override { globe_cache_clear(); }
+    static void print(const char* text) { std::fputs(text, stdout); }
+    void SetUp() override {
+        static const render_import IMPORT = {read_file, read_file_free, print, read_file_error};
+        render_set_import(&IMPORT);
+        globe_cache_clear();
+    }
     void TearDown() override {
         globe_cache_clear();
+        render_set_import(nullptr);
         for (const std::string& p : written) std::remove(p.c_str());
     }
     void write(const std::string& name, const std::vector<uint8_t>& bytes) {

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "core/save.h"
+#include "render/import.h"
 #include "render/model.h"
+#include "shell/game_models.h"
 
 namespace vantrel {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "render/model_draw.h"
 #include "render/palette.h"
+#include "shell/game_models.h"
 
 namespace vantrel {
 namespace {

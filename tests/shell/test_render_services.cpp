@@ -7,6 +7,7 @@
 
 #include "render/model.h"
 #include "render/span.h"
+#include "shell/game_models.h"
 #include "shell/render_services.h"
 #include "shell/services.h"
 
