@@ -32,7 +32,7 @@ int floor_of(const std::string& path) {
 TEST(Floors, NoIncludePointsUpAFloor) {
     const fs::path root = VANTREL_SOURCE_DIR;
     const std::regex include(R"re(^\s*#\s*include\s*"([a-z_]+/[^"]+)")re");
-        int files = 0;
+    int files = 0;
     for (const auto& folder_floor : FOLDER_FLOORS) {
         const std::string& folder = folder_floor.first;
         if (!fs::is_directory(root / folder)) continue;
