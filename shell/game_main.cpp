@@ -8,11 +8,13 @@
 
 #include "flight/flight_loop.h"
 #include "shell/graphics.h"
+#include "shell/loc.h"
 #include "shell/menu_loop.h"
 #include "shell/render_services.h"
 #include "shell/services.h"
 #include "shell/startup.h"
 #include "shell/startup_assets.h"
+#include "universe/neighbourhood.h"
 
 namespace vantrel {
 
@@ -33,9 +35,20 @@ bool arcade_begin(const mode_request*) {
     return true;
 }
 
-// The map starts from the star catalog, which this build does not read yet.
+// The map's neighbourhood: read on the first visit that finds the catalog, then kept for the
+// whole run. The map screen itself is not in this build yet.
+StarSystem g_home_system;
+StarGroup g_star_groups[NEIGHBOURHOOD_GROUPS];
+int32_t g_star_group_count = 0;
+bool g_neighbourhood_loaded = false;
+
 bool system_map_begin(const mode_request*) {
-    std::printf("maps: PROGDIR:stars.catalog missing or unreadable\n");
+    if (!g_neighbourhood_loaded)
+        g_neighbourhood_loaded =
+            load_neighbourhood(&g_home_system, g_star_groups, &g_star_group_count, loc(120));
+    std::printf("%s\n", g_neighbourhood_loaded
+                            ? "maps: not in this build yet"
+                            : "maps: PROGDIR:stars.catalog missing or unreadable");
     return true;
 }
 

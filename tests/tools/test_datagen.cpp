@@ -352,7 +352,7 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
     const char* files[] = {"stihac.model",  "stihac_cz.model", "stanice_dock_lo.model",
                            "zeme_ul.model", "zeme.globe",      "mesic.globe",
                            "logo.img8",     "automat34.img8",  "logo_zorive.img8",
-                           "cockpit.cpt",   CZECH_CATALOG};
+                           "cockpit.cpt",   CZECH_CATALOG,     "stars.catalog"};
     for (const char* f : files) {
         auto x = read_built(f, a.c_str());
         ASSERT_FALSE(x.empty()) << f;
@@ -483,6 +483,280 @@ TEST(BuiltModels, DockBayIsOpenAlongTheApproach) {
         }
     }
     model_free(&m);
+}
+
+} // namespace
+} // namespace vantrel
+
+#include "tools/datagen/stars.h"
+#include "universe/catalog3.h"
+
+namespace vantrel {
+namespace {
+
+// The stars recipe on tables of our own: every axis of the sky, a star just behind the Sun
+// (x = -0.5 ly, the sector below zero), and the Sun with two planets and a moon.
+const std::vector<std::string> STARS_CSV = {
+    "# test stars",
+    datagen::STARS_HEADER,
+    "0,Sun,Sol,,,,,,,,G2V,-26.74,5772,1,1,test",
+    "1000001,Axis X,Proxima,GJ 551,70890,12345,5853498713190525696,0,0,3261.56378,M5.5Ve,11.13,"
+    "3042,0.00155,0.1542,test",
+    "1000002,Axis Z,,,,,,90,0,3261.56378,K2.5V,,,,,test",
+    "1000003,Pole,,,,,,123.4,90,1630.78189,DA2,,,,,test",
+    "1000004,Behind,,,,,,180,0,6523.12756,G8IV,,,,,test",
+};
+const std::vector<std::string> BODIES_CSV = {
+    datagen::BODIES_HEADER,
+    "0,Earth,planet,,terran,1,,365.25,0,,100.46,1,6371,288,,23.44,23.9345,test",
+    "0,Moon,moon,Earth,,,384400,27.3217,5.145,125.08,218.32,0.0123,1737.4,,,6.68,655.72,test",
+    "0,Saturn,planet,,gas giant,9.5826,,10759.22,2.485,113.665,,95.16,58232,,1,26.73,-10.56,t",
+};
+
+std::string join(const std::vector<std::string>& lines) {
+    std::string s;
+    for (const std::string& l : lines) s += l + "\n";
+    return s;
+}
+
+int read_bytes(void* handle, uint32_t offset, void* dest, uint32_t length) {
+    auto* file = static_cast<const std::vector<uint8_t>*>(handle);
+    if (offset > file->size() || length > file->size() - offset) return 0;
+    std::memcpy(dest, file->data() + offset, length);
+    return 1;
+}
+
+std::string star_error(const std::vector<std::string>& stars,
+                       const std::vector<std::string>& bodies) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    EXPECT_FALSE(datagen::stars_catalog_bytes(join(stars), "stars.csv", join(bodies), "bodies.csv",
+                                              &bytes, &error));
+    return error;
+}
+
+TEST(StarsRecipe, EachBadRowStopsTheBuildWithItsFileLineAndReason) {
+    struct bad_row {
+        bool bodies;
+        size_t line; // 1-based; past the end appends
+        const char* text;
+        const char* message;
+    };
+    const bad_row CASES[] = {
+        {false, 4, "1000001,A,,,,,,1.2.3,0,1,M5V,,,,,",
+         "stars.csv:4: ra: '1.2.3' is not a decimal number"},
+        {false, 4, "1000001,A,,,,,,1,91,1,M5V,,,,,", "stars.csv:4: dec: 91 is outside -90..90"},
+        {false, 4, "1000001,A,,,,,,1,0,1e3,M5V,,,,,",
+         "stars.csv:4: parallax_mas: '1e3' is not a decimal number"},
+        {false, 4, "1000001,A,,,,,,1,0,,M5V,,,,,", "stars.csv:4: parallax_mas: missing"},
+        {false, 4, "1000001,A,,,,,,1,0,1,,,,,,", "stars.csv:4: spectral: missing"},
+        {false, 4, "1000001,A,,,,,,1,0,1,sdM1,,,,,",
+         "stars.csv:4: spectral: 'sdM1' does not start with O, B, A, F, G, K, M, D, L, T or Y"},
+        {false, 4, "1000001,A,,,,-5,,1,0,1,M5V,,,,,",
+         "stars.csv:4: hd: '-5' is not a whole number"},
+        {false, 4, "5000,A,,,,,,1,0,1,M5V,,,,,",
+         "stars.csv:4: id: 5000 is below 1000000 but not the star's HIP number"},
+        {false, 4, "1000001,ABCDEFGHIJKLMNOPQRSTUVWX,,,,,,1,0,1,M5V,,,,,",
+         "stars.csv:4: name: 'ABCDEFGHIJKLMNOPQRSTUVWX' is longer than 23 characters"},
+        {false, 4, "1000001,A,,,,,,1,0,1,M5V,,,,", "stars.csv:4: expected 16 fields, found 15"},
+        {false, 3, "0,Sun,,,,,,,,1,G2V,,,,,", "stars.csv:3: parallax_mas: the Sun (id 0) has none"},
+        {false, 5, "1000001,B,,,,,,1,0,1,M5V,,,,,",
+         "stars.csv:5: duplicate star id 1000001 (first on line 4)"},
+        {true, 5, "77,X,planet,,,1,,1,,,,,,,,,,", "bodies.csv:5: star: unknown star id 77"},
+        {true, 3, "0,Io,moon,Saturn,,,421700,1.77,,,,,,,,,,",
+         "bodies.csv:3: parent: 'Saturn' comes later in the file"},
+        {true, 5, "0,Io,moon,Moon,,,421700,1.77,,,,,,,,,,",
+         "bodies.csv:5: parent: 'Moon' is a moon"},
+        {true, 5, "1000001,Io,moon,Earth,,,421700,1.77,,,,,,,,,,",
+         "bodies.csv:5: parent: 'Earth' belongs to another star"},
+        {true, 5, "0,ABCDEFGHIJKLMNOPQRSTUVWXYZ012345,planet,,,1,,1,,,,,,,,,,",
+         "bodies.csv:5: name: 'ABCDEFGHIJKLMNOPQRSTUVWXYZ012345' is longer than 31 characters"},
+        {true, 5, "0,X,planet,,gas dwarf,1,,1,,,,,,,,,,",
+         "bodies.csv:5: type: 'gas dwarf' is not a body type"},
+        {true, 5, "0,X,planet,,,1,,1,,,,,,,2,,,", "bodies.csv:5: ring: '2' is outside 1..1"},
+        {true, 5, "0,X,planet,,,1,1000,1,,,,,,,,,,",
+         "bodies.csv:5: a_au and a_km: give one of them, not both"},
+        {true, 5, "0,X,planet,,,1,,,,,,,,,,,,", "bodies.csv:5: period_d: missing"},
+        {true, 5, "0,X,planet,,,1,,1,,,,0,,,,,,", "bodies.csv:5: mass_earth: 0 is not above 0"},
+    };
+    for (const bad_row& c : CASES) {
+        std::vector<std::string> stars = STARS_CSV, bodies = BODIES_CSV;
+        std::vector<std::string>& file = c.bodies ? bodies : stars;
+        if (c.line > file.size())
+            file.push_back(c.text);
+        else
+            file[c.line - 1] = c.text;
+        EXPECT_EQ(star_error(stars, bodies), c.message) << c.text;
+    }
+
+    // The 64th body of one star, and a star in a 65th coarse cell (stars 3000 ly out, 5
+    // degrees apart, all in cells of their own).
+    std::vector<std::string> bodies = BODIES_CSV;
+    for (int i = 0; i < 61; i++)
+        bodies.push_back("0,P" + std::to_string(i) + ",planet,,,1,,1,,,,,,,,,,");
+    EXPECT_EQ(star_error(STARS_CSV, bodies), "bodies.csv:65: star 0 has more than 63 bodies");
+    std::vector<std::string> stars = {datagen::STARS_HEADER};
+    for (int i = 0; i < 70; i++)
+        stars.push_back(std::to_string(1000000 + i) + ",S," + ",,,,," + std::to_string(i * 5) +
+                        ",0,1.08718793,M5V,,,,,");
+    EXPECT_EQ(star_error(stars, {datagen::BODIES_HEADER}),
+              "stars.csv:66: the star is in a coarse cell beyond the 64 the catalog may have");
+}
+
+TEST(StarsRecipe, SpectralTypesGiveClassAndKind) {
+    const struct {
+        const char* spectral;
+        int cls, kind;
+    } CASES[] = {{"G2V", 4, 0},  {"M5.5Ve", 6, 0}, {"K0III", 5, 2}, {"F5IV-V", 3, 1},
+                 {"B8Ia", 1, 3}, {"A0I-II", 2, 3}, {"M9", 6, 0},    {"DA2", 2, 4},
+                 {"T8.5", 6, 5}, {"Y0", 6, 5},     {"O9.5II", 0, 3}};
+    for (const auto& c : CASES) {
+        std::vector<catalog_entry> out;
+        std::string error;
+        std::string stars =
+            join({datagen::STARS_HEADER, std::string("0,Sun,,,,,,,,,") + c.spectral + ",,,,,"});
+        ASSERT_TRUE(
+            datagen::stars_parse(stars, "s", join({datagen::BODIES_HEADER}), "b", &out, &error))
+            << error;
+        EXPECT_EQ(out[0].star.cls, c.cls) << c.spectral;
+        EXPECT_EQ(out[0].star.kind, c.kind) << c.spectral;
+    }
+}
+
+TEST(StarsRecipe, WrittenCatalogReadsBackAtTheRightPlacesWithTheRecords) {
+    std::vector<uint8_t> file;
+    std::string error;
+    ASSERT_TRUE(
+        datagen::stars_catalog_bytes(join(STARS_CSV), "s", join(BODIES_CSV), "b", &file, &error))
+        << error;
+    Catalog3 cat;
+    Catalog3Cell cells[4];
+    ASSERT_TRUE(catalog3_open(&cat, read_bytes, &file, cells, 4));
+    EXPECT_EQ(cat.scale, 4);
+    EXPECT_EQ(cat.count_a, 2u); // sectors
+    EXPECT_EQ(cat.count_b, 5u); // stars
+    Catalog3Sector behind;
+    ASSERT_TRUE(catalog3_find_sector(&cat, -1, 0, 0, &behind)); // -0.5 ly rounds down
+    EXPECT_EQ(behind.star_count, 1u);
+
+    // Sector x = -1 first, then the Sun's sector in file order; 1 ly = 2^32.
+    const fix32 LY = fix32(1) << 32;
+    const struct {
+        uint32_t id;
+        fix32 pos[3];
+        int cls, kind, flags;
+    } EXPECT[] = {{1000004, {-LY / 2, 0, 0}, 4, 1, 1},
+                  {0, {0, 0, 0}, 4, 0, 3},
+                  {1000001, {LY, 0, 0}, 6, 0, 1},
+                  {1000002, {0, 0, LY}, 5, 0, 1},
+                  {1000003, {0, 2 * LY, 0}, 2, 4, 1}};
+    fix32 centre[3] = {0, 0, 0};
+    Catalog3Star got[8];
+    ASSERT_EQ(catalog3_query_radius(&cat, centre, 10 << 16, got, 8), 5u);
+    for (int i = 0; i < 5; i++) {
+        EXPECT_EQ(got[i].id, EXPECT[i].id);
+        for (int a = 0; a < 3; a++) EXPECT_EQ(got[i].pos[a], EXPECT[i].pos[a]) << i << a;
+        EXPECT_EQ(got[i].cls, EXPECT[i].cls);
+        EXPECT_EQ(got[i].kind, EXPECT[i].kind);
+        EXPECT_EQ(got[i].flags, EXPECT[i].flags);
+        EXPECT_EQ(got[i].detail, uint32_t(i));
+    }
+
+    uint8_t scratch[4096];
+    Catalog3SystemInfo info;
+    Catalog3Tag tags[8];
+    Catalog3Body b[4];
+    ASSERT_TRUE(catalog3_read_detail(&cat, 2, &info, tags, 8, b, 4, scratch, sizeof scratch));
+    EXPECT_STREQ(info.name, "Axis X");
+    EXPECT_EQ(info.temperature, 3042);
+    EXPECT_EQ(info.brightness, 256);  // 0.4 of a step: kept at one step, 0 is "not known"
+    EXPECT_EQ(info.radius, 10 << 10); // 0.1542 * 64 = 9.87
+    ASSERT_EQ(info.tag_count, 7);
+    const int TYPES[7] = {1, 7, 9, 4, 5, 8, 3};
+    const uint64_t VALUES[7] = {0, 0, 0, 70890, 12345, 5853498713190525696u, 1113 + 3000};
+    for (int i = 0; i < 7; i++) {
+        EXPECT_EQ(tags[i].type, TYPES[i]);
+        EXPECT_EQ(tags[i].value, VALUES[i]);
+    }
+    EXPECT_STREQ(tags[2].text, "GJ 551");
+
+    ASSERT_TRUE(catalog3_read_detail(&cat, 1, &info, tags, 8, b, 4, scratch, sizeof scratch));
+    EXPECT_EQ(info.brightness, 65536);
+    ASSERT_EQ(info.body_count, 3);
+    // Hand-computed: orbit llround(Mm * 2^32), period round(days * 1440), inclination 255ths
+    // of half a turn, node 256ths of a turn, phase = mean longitude - node in 2^16ths of a
+    // turn (Saturn has none: its phase is the upper 16 bits of its hash), mass and radius
+    // codes 96 + 32 log10 m and 150 + 50 log10 (r / 6371 km), tilt 255ths, spin in minutes.
+    const struct {
+        uint32_t id;
+        int kind, parent, type;
+        uint64_t orbit;
+        uint32_t period;
+        int incl, node, high, low, flags, mass, radius, temp, tilt, spin;
+    } BODIES[] = {
+        {1, 0, 255, 0, 642517962207737u, 525960, 0, 0, 0x47, 0x70, 1, 96, 150, 288, 33, 1436},
+        {2, 1, 0, 12, 1650985428582u, 39343, 7, 89, 0x42, 0x40, 3, 35, 122, 0, 9, 39343},
+        {3, 0, 255, 8, 6156992624651857u, 15493277, 4, 81, 0xF7, 0xF2, 0x83, 159, 198, 0, 38, -634},
+    };
+    for (int i = 0; i < 3; i++) {
+        const auto& e = BODIES[i];
+        EXPECT_EQ(b[i].id, e.id);
+        EXPECT_EQ(b[i].kind, e.kind);
+        EXPECT_EQ(b[i].parent, e.parent);
+        EXPECT_EQ(b[i].type, e.type);
+        EXPECT_EQ(b[i].orbit_mm, e.orbit);
+        EXPECT_EQ(b[i].period, e.period);
+        EXPECT_EQ(b[i].inclination, e.incl);
+        EXPECT_EQ(b[i].node, e.node);
+        EXPECT_EQ(b[i].phase_high, e.high);
+        EXPECT_EQ(b[i].phase_low, e.low);
+        EXPECT_EQ(b[i].flags, e.flags);
+        EXPECT_EQ(b[i].mass_code, e.mass);
+        EXPECT_EQ(b[i].radius_code, e.radius);
+        EXPECT_EQ(b[i].temperature, e.temp);
+        EXPECT_EQ(b[i].tilt, e.tilt);
+        EXPECT_EQ(b[i].spin, e.spin) << i;
+    }
+    EXPECT_STREQ(b[1].name, "Moon");
+}
+
+// The staged catalog holds every star of the real tables where the tables put it.
+TEST(StarsRecipe, BuiltCatalogHoldsEveryCsvStar) {
+    std::string stars, bodies, error;
+    std::string dir = VANTREL_SOURCE_DIR "/assets/universe/";
+    ASSERT_TRUE(datagen::read_text(dir + "stars.csv", &stars));
+    ASSERT_TRUE(datagen::read_text(dir + "bodies.csv", &bodies));
+    std::vector<catalog_entry> want;
+    ASSERT_TRUE(datagen::stars_parse(stars, "stars.csv", bodies, "bodies.csv", &want, &error))
+        << error;
+    auto file = read_built("stars.catalog");
+    Catalog3 cat;
+    Catalog3Cell cells[64];
+    ASSERT_TRUE(catalog3_open(&cat, read_bytes, &file, cells, 64));
+    fix32 centre[3] = {0, 0, 0}, far = 0;
+    for (const catalog_entry& e : want)
+        for (fix32 p : e.star.pos) far = std::max(far, p < 0 ? -p : p);
+    ASSERT_LT(far >> 32, 200); // a few light years of neighbourhood, not the galaxy
+    std::vector<Catalog3Star> got(want.size() + 1);
+    fix16 radius = fix16(((far >> 32) * 2 + 8) << 16);
+    ASSERT_EQ(catalog3_query_radius(&cat, centre, radius, got.data(), uint32_t(got.size())),
+              want.size());
+    std::vector<uint8_t> scratch(16384);
+    for (const catalog_entry& e : want) {
+        auto at = std::find_if(got.begin(), got.end(), [&](auto& s) { return s.id == e.star.id; });
+        ASSERT_NE(at, got.end()) << e.star.id;
+        // A star sits at the 4/65536 ly step at or below its place.
+        for (int a = 0; a < 3; a++) EXPECT_EQ(at->pos[a], e.star.pos[a] & ~fix32(0x3FFFF));
+        EXPECT_EQ(at->cls, e.star.cls);
+        EXPECT_EQ(at->kind, e.star.kind);
+        Catalog3SystemInfo info;
+        Catalog3Tag tags[16];
+        Catalog3Body b[64];
+        ASSERT_TRUE(catalog3_read_detail(&cat, at->detail, &info, tags, 16, b, 64, scratch.data(),
+                                         uint32_t(scratch.size())));
+        EXPECT_STREQ(info.name, e.info.name);
+        EXPECT_EQ(info.body_count, e.bodies.size());
+    }
 }
 
 } // namespace
