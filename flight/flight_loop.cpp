@@ -17,6 +17,7 @@
 #include "render/palette.h"
 #include "render/text.h"
 #include "shell/startup.h"
+#include "trade/loadout.h"
 #include "universe/world_time.h"
 
 namespace vantrel {
@@ -131,11 +132,10 @@ int flight_start(flight* f, const mode_request* request) {
     f->masses = mass_budget{1000 * FIX16_ONE,
                             {400 * FIX16_ONE, 200 * FIX16_ONE, 100 * FIX16_ONE, 50 * FIX16_ONE}};
     flight_place_scene(f);
-    static bool loadout_reported = false;
-    if (!loadout_reported) {
-        std::printf("ship: PROGDIR:equipment.dat missing or bad, placeholder loadout\n");
-        loadout_reported = true;
-    }
+    // The ship's loadout is built on the first flight of the run; its stores hang on the
+    // pylons the panel shows. Without the tables the flight flies as the placeholder it was.
+    ship_setup();
+    if (g_ship_ok) loadout_store_types(&g_ship, &g_tables, f->stores);
     f->engines_on = 1;
     f->store_type = 1;
     f->orbit_dir = vec3{0, 0, -FIX16_ONE};
@@ -195,6 +195,11 @@ void simulate(flight* f, int ticks) {
     world_time_advance(&g_world_time, advanced);
     f->sim_ms += static_cast<uint32_t>((static_cast<uint64_t>(advanced) * 1000u) >> 16);
     f->sim_steps += static_cast<uint32_t>(f->plan.steps);
+    if (f->plan.steps > 0 && g_ship_ok) {
+        fix16 moved = loadout_auto_refuel(&g_ship, &g_tables);
+        if (moved > 0)
+            std::printf("ship: auto-refuel, %ld kg\n", long((int64_t{moved} * 1000) >> 16));
+    }
     if (f->cp.warp_level != 0) {
         for (int t = 0; t < ticks; t++) {
             spin_step(&f->station.orient, &STATION_SPIN_STEP);
@@ -248,6 +253,11 @@ uint32_t lit_mask(flight* f) {
     return mask;
 }
 
+// The tank as the FUEL gauge shows it: full without a loadout.
+int fuel_gauge() {
+    return g_ship_ok ? loadout_fuel_percent(&g_ship, &g_tables) : 100;
+}
+
 uint8_t speed_percent(const flight* f) {
     int32_t speed = vec3_length(&f->ship.velocity) >> 16;
     return static_cast<uint8_t>(speed >= 300 ? 100 : speed / 3);
@@ -258,7 +268,7 @@ void fill_panel_values(flight* f) {
     std::memset(v, 0, PANEL_VALUES_SIZE);
     panel_values_set_mask(v, lit_mask(f));
     v[PV_GAUGES + 0] = 100;                                             // hull
-    v[PV_GAUGES + 1] = 100;                                             // fuel
+    v[PV_GAUGES + 1] = static_cast<uint8_t>(fuel_gauge());              // fuel
     v[PV_GAUGES + 2] = static_cast<uint8_t>((f->throttle * 100) >> 16); // thrust
     v[PV_GAUGES + 3] = 0;                                               // weapons heat
     v[PV_GAUGES + 4] = speed_percent(f);
@@ -309,7 +319,7 @@ void draw_panel(flight* f) {
                  2);
     uint8_t* strip = f->target.chunky + f->view_y1 * f->width;
     std::memset(strip, 0, static_cast<size_t>(GAUGE_STRIP_ROWS * f->width));
-    draw_flight_gauges(strip, f->width, 100, 100, 0, (f->throttle * 100) >> 16);
+    draw_flight_gauges(strip, f->width, 100, fuel_gauge(), 0, (f->throttle * 100) >> 16);
 }
 
 // True when rows y0 .. y1 (inclusive) reach into a panel band.

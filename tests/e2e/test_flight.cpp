@@ -122,6 +122,36 @@ TEST(Flight, PanelTooTallForTheShortScreenIsRefused) {
     }
 }
 
+// The ship's loadout from the tables: its line once a run however many flights start, the
+// placeholder without the equipment file, and no goods when the goods file is cut short.
+TEST(Flight, TheShipLineOnceARunFromTheTables) {
+    const struct {
+        const char* name;
+        const char* file; // spoiled: removed when keep is 0, else cut to keep bytes
+        size_t keep;
+        const char* line;
+    } cases[] = {
+        {"tables", nullptr, 0, "ship: stihac, 2 items, hold 9/15 t\n"},
+        {"noequipment", "equipment.dat", 0,
+         "ship: PROGDIR:equipment.dat missing or bad, placeholder loadout\n"},
+        {"shortgoods", "commodities.dat", 20, "ship: stihac, 2 items, hold 6/15 t\n"},
+    };
+    for (const auto& c : cases) {
+        std::string dir = game_dir_fresh(std::string("ship-") + c.name);
+        if (c.file) {
+            std::string bytes = read_text(dir + "/" + c.file);
+            std::filesystem::remove(dir + "/" + c.file);
+            if (c.keep) write_text(dir + "/" + c.file, bytes.substr(0, c.keep));
+        }
+        game_run run = fly_in(dir, "20 press esc\n40 press return\n60 press esc\n80 quit\n");
+        EXPECT_EQ(run.exit_code, 0) << c.name;
+        std::vector<std::string> lines = lines_matching(run.out, "^ship: ");
+        ASSERT_EQ(lines.size(), 1u) << c.name << "\n" << run.out;
+        EXPECT_EQ(lines[0] + "\n", c.line);
+        EXPECT_EQ(lines_matching(run.out, "^OK: flight test ended.").size(), 2u) << c.name;
+    }
+}
+
 TEST(Flight, InfraredLockMissileAndHit) {
     game_run run = fly("missile", "5 press 2\n6 press tab\n120 down d\n121 up d\n260 quit\n");
     std::vector<int> locked = trace_frames(run.out, "message LOCKED");

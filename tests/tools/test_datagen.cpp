@@ -352,7 +352,8 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
     const char* files[] = {"stihac.model",  "stihac_cz.model", "stanice_dock_lo.model",
                            "zeme_ul.model", "zeme.globe",      "mesic.globe",
                            "logo.img8",     "automat34.img8",  "logo_zorive.img8",
-                           "cockpit.cpt",   CZECH_CATALOG,     "stars.catalog"};
+                           "cockpit.cpt",   CZECH_CATALOG,     "stars.catalog",
+                           "equipment.dat", "commodities.dat"};
     for (const char* f : files) {
         auto x = read_built(f, a.c_str());
         ASSERT_FALSE(x.empty()) << f;
@@ -757,6 +758,148 @@ TEST(StarsRecipe, BuiltCatalogHoldsEveryCsvStar) {
         EXPECT_STREQ(info.name, e.info.name);
         EXPECT_EQ(info.body_count, e.bodies.size());
     }
+}
+
+} // namespace
+} // namespace vantrel
+
+#include "tools/datagen/tables.h"
+
+namespace vantrel {
+namespace {
+
+const std::vector<std::string> EQUIPMENT_TXT = {
+    "[hulls]",
+    "# id|Czech|English|model|hold t|tank t|pylons",
+    "stihac|St\u00edha\u010d|Fighter|stihac|15|4|4",
+    "[items]",
+    "missile_ir|Raketa IR|IR missile|missile_ir|5|ir|-|0.3",
+    "[paints]",
+    "factory|Tov\u00e1rn\u00ed|Factory|#bec0c6|#c82823|0"};
+const std::vector<std::string> COMMODITIES_TXT = {"[goods]", "food|Potraviny|Food|0"};
+
+// The models the small tables above may name.
+bool known_model(const std::string& m) {
+    return m == "stihac" || m == "missile_ir";
+}
+
+std::string tables_error(const std::vector<std::string>& equipment,
+                         const std::vector<std::string>& goods) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    bool built = datagen::tables_equipment_bytes(join(equipment), "equipment.txt", known_model,
+                                                 &bytes, &error) &&
+                 datagen::tables_commodities_bytes(join(goods), "commodities.txt", &bytes, &error);
+    EXPECT_FALSE(built);
+    return error;
+}
+
+TEST(TablesRecipe, EachBadLineStopsTheBuildWithItsLineAndReason) {
+    struct bad_line {
+        bool goods;
+        size_t line; // 1-based; past the end appends
+        const char* text;
+        const char* message;
+    };
+    const bad_line CASES[] = {
+        {false, 3, "stihac|S|F|stihac|1.2.3|4|4",
+         "equipment.txt:3: hold: '1.2.3' is not a decimal number"},
+        {false, 3, "stihac|S|F|stihac|15|32767.5|4",
+         "equipment.txt:3: tank: '32767.5' is outside 0..32767"},
+        // 24 characters: 30 bytes of UTF-8 but 24 of ISO 8859-2, one too many.
+        {false, 3,
+         "stihac|P\u0159\u00edli\u0161 \u017elu\u0165ou\u010dk\u00fd "
+         "k\u016f\u0148 \u00fap\u011b|F|stihac|15|4|4",
+         "equipment.txt:3: czech: 'P\u0159\u00edli\u0161 \u017elu\u0165ou\u010dk\u00fd "
+         "k\u016f\u0148 \u00fap\u011b' takes 24 bytes in ISO 8859-2, more than 23"},
+        {false, 3, "stihac|S|F \u20ac|stihac|15|4|4",
+         "equipment.txt:3: english: 'F \u20ac' is not UTF-8 with ISO 8859-2 characters only"},
+        {false, 3, "Stihac|S|F|stihac|15|4|4",
+         "equipment.txt:3: id: 'Stihac' may hold only a-z, 0-9 and _"},
+        {false, 3, "stihac|S|F|stihak|15|4|4",
+         "equipment.txt:3: model: no model 'stihak' is built"},
+        {false, 4, "[weapons]", "equipment.txt:4: unknown section '[weapons]'"},
+        {false, 5, "missile_ir|R|I|missile_ir|5|ir|-",
+         "equipment.txt:5: expected 8 columns, found 7"},
+        {false, 5, "missile_ir|R|I|missile_ir|0|ir|-|0.3",
+         "equipment.txt:5: store: only a pylon store (kind 5) has a store type"},
+        {false, 7, "factory|T|F|#bec0c|#c82823|0",
+         "equipment.txt:7: main: '#bec0c' is not a colour #rrggbb"},
+        {false, 8, "factory|T|F|#000000|#000000|0",
+         "equipment.txt:8: id: 'factory' is already used on line 7"},
+        {true, 2, "food|Potraviny|Food|3", "commodities.txt:2: class: '3' is outside 0..2"},
+        {true, 1, "# [goods]", "commodities.txt:2: a record before the first section"},
+    };
+    for (const bad_line& c : CASES) {
+        std::vector<std::string> equipment = EQUIPMENT_TXT, goods = COMMODITIES_TXT;
+        std::vector<std::string>& file = c.goods ? goods : equipment;
+        if (c.line > file.size())
+            file.push_back(c.text);
+        else
+            file[c.line - 1] = c.text;
+        EXPECT_EQ(tables_error(equipment, goods), c.message) << c.text;
+    }
+    std::vector<std::string> equipment = EQUIPMENT_TXT;
+    for (int i = 1; i <= 32; i++)
+        equipment.insert(equipment.begin() + 2 + i, "h" + std::to_string(i) + "|S|F|-|1|1|0");
+    EXPECT_EQ(tables_error(equipment, COMMODITIES_TXT), "equipment.txt:35: more than 32 hulls");
+}
+
+TEST(TablesRecipe, TonnesRoundOnceToTheNearestFix16AndLongNamesFit) {
+    const struct {
+        const char* text;
+        uint32_t fix;
+    } CASES[] = {{"15", 0x000F0000}, {"0.3", 19661},  {"007.50", 0x00078000},
+                 {"0.000007", 0},    {"0.000008", 1}, {"32767", 0x7FFF0000}};
+    for (const auto& c : CASES) {
+        std::vector<std::string> equipment = EQUIPMENT_TXT;
+        // 23 characters with their diacritics: fits the name field once in ISO 8859-2.
+        equipment[2] = std::string("stihac|P\u0159\u00edli\u0161 \u017elu\u0165ou\u010dk\u00fd "
+                                   "k\u016f\u0148 \u00fap|Fighter|stihac|") +
+                       c.text + "|4|4";
+        std::vector<uint8_t> f;
+        std::string error;
+        ASSERT_TRUE(datagen::tables_equipment_bytes(join(equipment), "e", nullptr, &f, &error))
+            << error;
+        EXPECT_EQ(uint32_t(f[92] << 24 | f[93] << 16 | f[94] << 8 | f[95]), c.fix) << c.text;
+        // Stored in ISO 8859-2 with its NUL in the 24th byte.
+        EXPECT_EQ(
+            std::memcmp(&f[12 + 16], "P\xF8\xEDli\xB9 \xBElu\xBBou\xE8k\xFD k\xF9\xF2 \xFAp", 24),
+            0);
+    }
+}
+
+uint32_t be(const std::vector<uint8_t>& f, size_t at, int bytes) {
+    uint32_t v = 0;
+    for (int i = 0; i < bytes; i++) v = v << 8 | f.at(at + i);
+    return v;
+}
+
+TEST(TablesRecipe, BuiltFilesHoldTheRecordsWhereTheGameReadsThem) {
+    auto e = read_built("equipment.dat");
+    ASSERT_EQ(e.size(), 12u + 5 * 90 + 9 * 92 + 6 * 70);
+    EXPECT_EQ(std::string(e.begin(), e.begin() + 4), "EQP1");
+    EXPECT_EQ(be(e, 4, 2), 2u); // version
+    EXPECT_EQ(be(e, 6, 2), 5u); // hulls, items, paints
+    EXPECT_EQ(be(e, 8, 2), 9u);
+    EXPECT_EQ(be(e, 10, 2), 6u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&e[12 + 16])), "St\xEDha\xE8"); // Stíhač
+    EXPECT_EQ(be(e, 12 + 80, 4), 0x000F0000u); // stihac's hold, 15 t
+    const size_t missile_ir = 12 + 5 * 90 + 6 * 92;
+    EXPECT_EQ(e[missile_ir + 80], 5);             // kind: pylon store
+    EXPECT_EQ(e[missile_ir + 81], 1);             // store: IR
+    EXPECT_EQ(be(e, missile_ir + 84, 4), 19661u); // round(0.3 x 65536)
+    const size_t factory = 12 + 5 * 90 + 9 * 92;
+    EXPECT_EQ(be(e, factory + 64, 2), 0xBE18u); // #bec0c6: 23 << 11 | 48 << 5 | 24
+    EXPECT_EQ(e[factory + 66], 0);              // lights of livery block 0
+    EXPECT_EQ(be(e, factory + 67, 2), 0xC944u); // #c82823: 25 << 11 | 10 << 5 | 4
+    EXPECT_EQ(e[factory + 69], 0);
+
+    auto g = read_built("commodities.dat");
+    ASSERT_EQ(g.size(), 8u + 12 * 70);
+    EXPECT_EQ(std::string(g.begin(), g.begin() + 4), "COM1");
+    EXPECT_EQ(be(g, 4, 4), 0x0001000Cu); // version 1, 12 goods
+    EXPECT_EQ(g[8 + 10 * 70 + 64], 2);   // hand weapons: contraband
 }
 
 } // namespace

@@ -70,6 +70,9 @@ bool generate_catalogs(const asset_context& c);
 // stars.catalog from assets/universe/stars.csv and bodies.csv; a bad row fails the build with
 // "<file>:<line>: <reason>".
 bool generate_stars(const asset_context& c);
+// equipment.dat and commodities.dat from assets/tables/; needs the models built first, for
+// it checks the model names. A bad line fails the build with "<file>:<line>: <reason>".
+bool generate_tables(const asset_context& c);
 // A UTF-8 PO source (name for messages) as the ISO 8859-2 catalog the game reads; false with a
 // message on stderr when a character has no code there or the result would read differently.
 bool latin2_catalog(const std::string& po, const std::string& name, std::string* out);
