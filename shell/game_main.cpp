@@ -7,14 +7,13 @@
 #include <cstdio>
 
 #include "flight/flight_loop.h"
+#include "maps/map_screen.h"
 #include "shell/graphics.h"
-#include "shell/loc.h"
 #include "shell/menu_loop.h"
 #include "shell/render_services.h"
 #include "shell/services.h"
 #include "shell/startup.h"
 #include "shell/startup_assets.h"
-#include "universe/neighbourhood.h"
 
 namespace vantrel {
 
@@ -35,23 +34,6 @@ bool arcade_begin(const mode_request*) {
     return true;
 }
 
-// The map's neighbourhood: read on the first visit that finds the catalog, then kept for the
-// whole run. The map screen itself is not in this build yet.
-StarSystem g_home_system;
-StarGroup g_star_groups[NEIGHBOURHOOD_GROUPS];
-int32_t g_star_group_count = 0;
-bool g_neighbourhood_loaded = false;
-
-bool system_map_begin(const mode_request*) {
-    if (!g_neighbourhood_loaded)
-        g_neighbourhood_loaded =
-            load_neighbourhood(&g_home_system, g_star_groups, &g_star_group_count, loc(120));
-    std::printf("%s\n", g_neighbourhood_loaded
-                            ? "maps: not in this build yet"
-                            : "maps: PROGDIR:stars.catalog missing or unreadable");
-    return true;
-}
-
 bool port_begin(const mode_request*) {
     std::printf("port: not in this build yet\n");
     return true;
@@ -63,7 +45,7 @@ constexpr game_mode MODES[MENU_MODE_COUNT] = {
     {"flight (dock demo)", 2, true, flight_begin, flight_step, flight_finish},
     {"ship show", 0, true, ships_demo_begin, stand_in_step, stand_in_finish},
     {"arcade", 0, true, arcade_begin, stand_in_step, stand_in_finish},
-    {"system map", 0, false, system_map_begin, stand_in_step, stand_in_finish},
+    {"system map", 0, false, map_mode_begin, map_mode_step, map_mode_finish},
     {"port", 0, false, port_begin, stand_in_step, stand_in_finish},
 };
 

@@ -55,21 +55,25 @@ void osd_show(const char* format, ...) {
     g_osd_on = 1;
 }
 
-void screen_clock(uint8_t* frame, int width, int height, const world_time* time,
-                  const char* rate_label) {
+void screen_clock_text(const world_time* time, char* text, size_t size) {
     world_date d = world_time_date(time);
-    char text[64];
     if (d.day == 8 && d.month == 9) {
         int32_t sd = world_date_stardate10(&d);
         int64_t a = sd < 0 ? -int64_t(sd) : int64_t(sd);
         char number[32];
         std::snprintf(number, sizeof number, "%s%ld.%ld", sd < 0 ? "-" : "", long(a / 10),
                       long(a % 10));
-        std::snprintf(text, sizeof text, loc(130), number);
+        std::snprintf(text, size, loc(130), number);
     } else {
-        std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", d.day, d.month, d.year, d.hour,
+        std::snprintf(text, size, "%02d.%02d.%04d %02d:%02d", d.day, d.month, d.year, d.hour,
                       d.minute);
     }
+}
+
+void screen_clock(uint8_t* frame, int width, int height, const world_time* time,
+                  const char* rate_label) {
+    char text[64];
+    screen_clock_text(time, text, sizeof text);
     text_draw_shadow(frame, width, height, 4, 4, text, 155, 163);
     if (!rate_label) return;
     std::snprintf(text, sizeof text, loc(102), rate_label);

@@ -32,6 +32,8 @@ void osd_show(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // null, the time-rate label at the top right.
 void screen_clock(uint8_t* frame, int width, int height, const world_time* time,
                   const char* rate_label);
+// The date (or stardate) text of the clock line.
+void screen_clock_text(const world_time* time, char* text, size_t size);
 
 // The output mode the player last chose (F3); every new screen is given it again.
 extern int32_t g_c2p_mode;

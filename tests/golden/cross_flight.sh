@@ -29,6 +29,7 @@ compare() {
 compare flight "$source/tests/golden/flight.script" C "$source/tests/golden/flight_hashes.txt"
 compare "Czech menu" "$work/menu_czech.script" cs_CZ.UTF-8 \
     "$source/tests/golden/menu_czech_hashes.txt"
+compare maps "$source/tests/golden/maps.script" C "$source/tests/golden/maps_hashes.txt"
 
 echo "$passed passed, $failed failed: PowerPC frame hashes against the recorded ones"
 [[ $failed -eq 0 ]]

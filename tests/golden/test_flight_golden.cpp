@@ -1,5 +1,5 @@
-// Golden frames of the game view and both demos: a headless run of a fixed script must give
-// the recorded frame hashes. After an intended change in drawing, rerun with
+// Golden frames of the game view and both demos, and of the maps: a headless run of a fixed
+// script must give the recorded frame hashes. After an intended change in drawing, rerun with
 // VANTREL_UPDATE_GOLDEN=1 to record the new hashes, and review the screenshots.
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -23,16 +23,26 @@ std::string hash_lines(const std::string& out) {
     return lines;
 }
 
-TEST(FlightGolden, GameViewAndDemosAsRecorded) {
+// Runs <name>.script and compares its hash lines with <name>_hashes.txt.
+void expect_recorded(const std::string& name, long frames) {
     const std::string source = VANTREL_SOURCE_DIR "/tests/golden/";
-    std::string dir = game_dir_fresh("golden-flight");
-    game_run run = run_game(dir, {"--headless", "--script", source + "flight.script"});
+    std::string dir = game_dir_fresh("golden-" + name);
+    game_run run = run_game(dir, {"--headless", "--script", source + name + ".script"},
+                            {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
     ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
     std::string got = hash_lines(run.out);
-    ASSERT_EQ(std::count(got.begin(), got.end(), '\n'), 6) << run.out;
+    ASSERT_EQ(std::count(got.begin(), got.end(), '\n'), frames) << run.out;
     const char* update = std::getenv("VANTREL_UPDATE_GOLDEN");
-    if (update && update[0] == '1') write_text(source + "flight_hashes.txt", got);
-    EXPECT_EQ(got, read_text(source + "flight_hashes.txt"));
+    if (update && update[0] == '1') write_text(source + name + "_hashes.txt", got);
+    EXPECT_EQ(got, read_text(source + name + "_hashes.txt"));
+}
+
+TEST(FlightGolden, GameViewAndDemosAsRecorded) {
+    expect_recorded("flight", 6);
+}
+
+TEST(MapsGolden, BothMapsAsRecorded) {
+    expect_recorded("maps", 4);
 }
 
 } // namespace

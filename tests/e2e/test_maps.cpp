@@ -1,0 +1,107 @@
+// SYSTEM MAP through the menu, with --trace: what each key shows as text, the jump target
+// kept between visits, the time rates moving the clock exactly, and Esc back to the menu.
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e/run_game.h"
+
+namespace vantrel {
+namespace {
+
+// The menu's five downs and Return open the map on frame 13; `script` follows.
+const char* OPEN_MAP = "2 press down\n4 press down\n6 press down\n8 press down\n10 press down\n"
+                       "12 press return\n";
+
+game_run map_run(const std::string& name, const std::string& script) {
+    std::string dir = game_dir_fresh("maps-" + name);
+    write_text(dir + "/script.txt", std::string(OPEN_MAP) + script);
+    return run_game(dir, {"--headless", "--trace", "--script", dir + "/script.txt"},
+                    {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+}
+
+// The texts of the trace lines of one kind ("map" or "clock"), in order, without the frame.
+std::vector<std::string> traced(const std::string& out, const std::string& kind) {
+    std::vector<std::string> texts;
+    std::regex re("^trace [0-9]+: " + kind + " (.*)$");
+    std::istringstream in(out);
+    std::smatch m;
+    for (std::string line; std::getline(in, line);)
+        if (std::regex_match(line, m, re)) texts.push_back(m[1]);
+    return texts;
+}
+
+bool any_starts(const std::vector<std::string>& texts, const std::string& start) {
+    for (const std::string& t : texts)
+        if (t.rfind(start, 0) == 0) return true;
+    return false;
+}
+
+TEST(Maps, OpensWithItsTextsAndEscGoesBack) {
+    game_run run = map_run("open", "20 press esc\n24 quit\n");
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    std::vector<std::string> clock = traced(run.out, "clock");
+    ASSERT_FALSE(clock.empty()) << run.out;
+    EXPECT_EQ(clock[0], "14.06.2279 12:00 | time: 1 h/s");
+    std::vector<std::string> map = traced(run.out, "map");
+    ASSERT_FALSE(map.empty());
+    EXPECT_TRUE(any_starts(map, "scale: compressed | RMB drag")) << map[0];
+}
+
+TEST(Maps, KeysAndAClickShowWhatTheyDo) {
+    const struct {
+        const char* name;
+        const char* keys; // from frame 14, one a frame pair
+        const char* shows;
+    } cases[] = {
+        {"tab", "14 press tab\n", "scale: compressed | Mercury | barren rock | from Sun: "},
+        {"scale", "14 press s\n", "scale: real"},
+        {"click", "14 mouse 160 128\n15 lmb down\n16 lmb up\n",
+         "scale: compressed | Sun | star, 5772 K"},
+        {"stars", "14 press n\n16 press tab\n",
+         "Ross 128 | 11.0 ly | class M V, stars: 1 | out of "
+         "range | known planets"},
+        {"target", "14 press n\n16 press tab\n18 press return\n", "jump target: Ross 128 | "},
+        {"f2", "14 press f2\n16 press tab\n18 press f1\n", "scale: compressed"},
+    };
+    for (const auto& c : cases) {
+        game_run run = map_run(c.name, std::string(c.keys) + "30 press esc\n34 quit\n");
+        EXPECT_EQ(run.exit_code, 0) << c.name;
+        std::vector<std::string> map = traced(run.out, "map");
+        EXPECT_TRUE(any_starts(map, c.shows)) << c.name << "\n" << run.out;
+    }
+}
+
+TEST(Maps, TheJumpTargetStaysForTheNextVisit) {
+    game_run run = map_run("keep", "14 press n\n16 press tab\n18 press return\n20 press esc\n"
+                                   "22 press return\n30 press esc\n34 quit\n");
+    std::vector<std::string> map = traced(run.out, "map");
+    ASSERT_GE(map.size(), 2u) << run.out;
+    // The second visit opens on the star map with its target named.
+    EXPECT_EQ(map.back().rfind("jump target: Ross 128", 0), 0u) << map.back();
+}
+
+// Rate keys between two stops: fifty 20 ms frames at each rate.
+TEST(Maps, RatesMoveTheClockExactly) {
+    const struct {
+        const char* key;
+        const char* clock;
+    } cases[] = {{"0", "14.06.2279 12:00"},
+                 {"1", "14.06.2279 12:00"},
+                 {"2", "14.06.2279 13:00"},
+                 {"3", "15.06.2279 12:00"},
+                 {"4", "14.07.2279 12:00"}};
+    for (const auto& c : cases) {
+        game_run run =
+            map_run(std::string("rate") + c.key, std::string("13 press 0\n20 press ") + c.key +
+                                                     "\n70 press 0\n80 press esc\n84 quit\n");
+        std::vector<std::string> clock = traced(run.out, "clock");
+        ASSERT_FALSE(clock.empty()) << c.key;
+        EXPECT_EQ(clock.back(), std::string(c.clock) + " | time: stop") << c.key;
+    }
+}
+
+} // namespace
+} // namespace vantrel
