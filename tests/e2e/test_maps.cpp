@@ -103,5 +103,17 @@ TEST(Maps, RatesMoveTheClockExactly) {
     }
 }
 
+// Thirty days at rate 4, a flight, and the map again: the world clock kept them all.
+TEST(Maps, TheClockKeepsWhatPassedForTheNextVisit) {
+    game_run run = map_run("keeptime", "13 press 4\n63 press esc\n70 press return\n110 press "
+                                       "esc\n120 press down\n122 press down\n124 press down\n"
+                                       "126 press down\n128 press down\n130 press return\n"
+                                       "140 press esc\n150 quit\n");
+    EXPECT_NE(run.out.find("OK: flight test ended."), std::string::npos) << run.out;
+    std::vector<std::string> clock = traced(run.out, "clock");
+    ASSERT_FALSE(clock.empty());
+    EXPECT_EQ(clock.back().rfind("14.07.2279 12:", 0), 0u) << clock.back();
+}
+
 } // namespace
 } // namespace vantrel
