@@ -37,7 +37,8 @@ std::string decimal(int64_t value, int bits, int decimals) {
     uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : uint64_t(value);
     uint64_t whole = magnitude >> bits;
     uint64_t frac = magnitude & ((uint64_t{1} << bits) - 1);
-    uint64_t scaled = (frac * scale + (uint64_t{1} << (bits - 1))) >> bits;
+    uint64_t half = bits > 0 ? uint64_t{1} << (bits - 1) : 0;
+    uint64_t scaled = (frac * scale + half) >> bits;
     if (scaled >= scale) {
         whole++;
         scaled -= scale;
