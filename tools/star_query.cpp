@@ -117,7 +117,7 @@ void print_system(const StarSystem& system, const world_time& time) {
         const char* type = b.kind == SYSTEM_STAR ? "-" : loc(BODY_TYPE_MESSAGE + b.type);
         std::printf(
             "%3d  %-6s  %6s  %-14s %10s %10s %9s %5u  %s %s %s  %s\n", i, KINDS[b.kind],
-            parent.c_str(), type, decimal(b.radius / 4096000, 0, 0).c_str(),
+            parent.c_str(), type, decimal((b.radius + 2048000) / 4096000, 0, 0).c_str(),
             b.kind == SYSTEM_STAR ? "-" : au(int64_t(b.orbit.radius)).c_str(),
             b.kind == SYSTEM_STAR ? "-"
                                   : decimal(int64_t{b.orbit.period} * 65536 / 1440, 16, 2).c_str(),
