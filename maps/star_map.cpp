@@ -153,18 +153,6 @@ void circle3(uint8_t* frame, int width, int height, const map_view* view, const 
     }
 }
 
-void brackets(uint8_t* frame, int width, int height, int x, int y, int s, uint8_t colour) {
-    // Each mark points its two arms inward along the square's edges.
-    for (int sy = -1; sy <= 1; sy += 2) {
-        for (int sx = -1; sx <= 1; sx += 2) {
-            int cx = x + sx * s;
-            int cy = y + sy * s;
-            line(frame, width, height, cx, cy, cx - sx * 2, cy, colour);
-            line(frame, width, height, cx, cy, cx, cy - sy * 2, colour);
-        }
-    }
-}
-
 void star_map_draw(uint8_t* frame, int width, int height, const StarGroup* groups, int32_t count,
                    const star_view_state* view, const uint8_t* colours, map_point* points) {
     if (colours == nullptr) colours = STAR_MAP_COLOUR_LIST;

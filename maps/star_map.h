@@ -38,7 +38,5 @@ void star_map_draw(uint8_t* frame, int width, int height, const StarGroup* group
 // that do not project break the outline; dashed draws every other segment.
 void circle3(uint8_t* frame, int width, int height, const map_view* view, const vec3* centre,
              const vec3* p, const vec3* q, fix16 radius, int dashed, uint8_t colour);
-// Four corner marks of the square of half-size s around (x, y), each two 3-pixel lines.
-void brackets(uint8_t* frame, int width, int height, int x, int y, int s, uint8_t colour);
 
 } // namespace vantrel

@@ -146,18 +146,6 @@ void draw_ring(uint8_t* frame, int width, int height, int x, int y, int h, fix16
     }
 }
 
-// Corner marks of the square of half-size s: each corner two 3-pixel arms pointing inward.
-void corner_brackets(uint8_t* frame, int width, int height, int x, int y, int s) {
-    for (int sy = -1; sy <= 1; sy += 2) {
-        for (int sx = -1; sx <= 1; sx += 2) {
-            int cx = x + sx * s;
-            int cy = y + sy * s;
-            line(frame, width, height, cx, cy, cx - sx * 2, cy, MAP_SELECTION);
-            line(frame, width, height, cx, cy, cx, cy - sy * 2, MAP_SELECTION);
-        }
-    }
-}
-
 struct shown_body {
     int32_t index;
     fix16 depth;
@@ -414,7 +402,7 @@ void system_map_draw(uint8_t* frame, int width, int height, const StarSystem* sy
     }
     for (int k = 0; k < count; k++) {
         if (shown[k].index != selected) continue;
-        corner_brackets(frame, width, height, shown[k].x, shown[k].y, shown[k].disc.h + 3);
+        brackets(frame, width, height, shown[k].x, shown[k].y, shown[k].disc.h + 3, MAP_SELECTION);
     }
 
     name_box placed[SYSTEM_MAX_BODIES];
@@ -454,6 +442,18 @@ int32_t system_map_pick(const map_point* points, int32_t count, int x, int y, in
         }
     }
     return best;
+}
+
+void brackets(uint8_t* frame, int width, int height, int x, int y, int s, uint8_t colour) {
+    // Each mark points its two arms inward along the square's edges.
+    for (int sy = -1; sy <= 1; sy += 2) {
+        for (int sx = -1; sx <= 1; sx += 2) {
+            int cx = x + sx * s;
+            int cy = y + sy * s;
+            line(frame, width, height, cx, cy, cx - sx * 2, cy, colour);
+            line(frame, width, height, cx, cy, cx, cy - sy * 2, colour);
+        }
+    }
 }
 
 } // namespace vantrel

@@ -83,6 +83,8 @@ void line(uint8_t* frame, int width, int height, int x0, int y0, int x1, int y1,
 // Draws the system; points receives each body's projected point for picking.
 void system_map_draw(uint8_t* frame, int width, int height, const StarSystem* system,
                      const space_pos* positions, system_view_state* view, map_point* points);
+// Four corner marks of the square of half-size s around (x, y), each two 3-pixel lines.
+void brackets(uint8_t* frame, int width, int height, int x, int y, int s, uint8_t colour);
 // The nearest point within radius of (x, y), ties to the lower index; -1 when none.
 int32_t system_map_pick(const map_point* points, int32_t count, int x, int y, int radius);
 
