@@ -1,10 +1,11 @@
 // Seed inputs for the formats the game writes but the build does not stage: settings files
-// and key-binding blocks, made by the game's own writers so they stay in step with the
-// readers. Usage: seed_writer settings|keybinds <directory>
+// key-binding blocks and animation clips, made by the game's own writers so they stay in step
+// with the readers. Usage: seed_writer settings|keybinds|anim <directory>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
+#include "scenes/anim.h"
 #include "shell/keybinds.h"
 #include "shell/settings_file.h"
 
@@ -58,11 +59,27 @@ bool write_keybinds(const char* dir) {
     return write_seed(dir, "empty.keyb", buffer, w.pos) && ok;
 }
 
+// A camera track with a cut (two keys at one time) and an object track of two keys.
+bool write_anim(const char* dir) {
+    constexpr int64_t M = int64_t{1} << 32;
+    static anim_key camera[3] = {{0, {0, 0, -100 * M}, IDENTITY},
+                                 {50 << 16, {0, 0, -100 * M}, IDENTITY},
+                                 {50 << 16, {40 * M, 10 * M, 0}, IDENTITY}};
+    static anim_key ship[2] = {{0, {0, 0, 0}, IDENTITY}, {100 << 16, {0, 0, 500 * M}, IDENTITY}};
+    static anim_track tracks[2] = {{0, 3, camera}, {1, 2, ship}};
+    anim_clip clip = {tracks, 2};
+    static uint8_t buffer[1024];
+    save_writer w;
+    save_writer_init(&w, buffer, sizeof buffer);
+    return anim_clip_save(&clip, &w) && write_seed(dir, "cut.anim", buffer, w.pos);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "settings") == 0) return write_settings(argv[2]) ? 0 : 1;
     if (argc == 3 && std::strcmp(argv[1], "keybinds") == 0) return write_keybinds(argv[2]) ? 0 : 1;
-    std::fprintf(stderr, "usage: seed_writer settings|keybinds <directory>\n");
+    if (argc == 3 && std::strcmp(argv[1], "anim") == 0) return write_anim(argv[2]) ? 0 : 1;
+    std::fprintf(stderr, "usage: seed_writer settings|keybinds|anim <directory>\n");
     return 2;
 }
