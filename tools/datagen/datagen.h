@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "tools/datagen/mesh.h"
@@ -73,6 +74,12 @@ bool generate_stars(const asset_context& c);
 // equipment.dat and commodities.dat from assets/tables/; needs the models built first, for
 // it checks the model names. A bad line fails the build with "<file>:<line>: <reason>".
 bool generate_tables(const asset_context& c);
+// Scenes/<name>.scene from each assets/Scenes/<name>.scn; a bad line fails the build with
+// "<file>:<line>: <reason>".
+bool generate_scenes(const asset_context& c);
+// The bytes of a scene file from the text of its source (path names it in messages).
+bool scene_compile(std::string_view text, const std::string& path, std::vector<uint8_t>* out,
+                   std::string* error);
 // A UTF-8 PO source (name for messages) as the ISO 8859-2 catalog the game reads; false with a
 // message on stderr when a character has no code there or the result would read differently.
 bool latin2_catalog(const std::string& po, const std::string& name, std::string* out);
