@@ -349,11 +349,12 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
                           "'";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }
-    const char* files[] = {"stihac.model",  "stihac_cz.model", "stanice_dock_lo.model",
-                           "zeme_ul.model", "zeme.globe",      "mesic.globe",
-                           "logo.img8",     "automat34.img8",  "logo_zorive.img8",
-                           "cockpit.cpt",   CZECH_CATALOG,     "stars.catalog",
-                           "equipment.dat", "commodities.dat"};
+    const char* files[] = {"stihac.model",       "stihac_cz.model",  "stanice_dock_lo.model",
+                           "zeme_ul.model",      "zeme.globe",       "mesic.globe",
+                           "logo.img8",          "automat34.img8",   "logo_zorive.img8",
+                           "cockpit.cpt",        CZECH_CATALOG,      "stars.catalog",
+                           "equipment.dat",      "commodities.dat",  "Scenes/title.scene",
+                           "Scenes/intro.scene", "Scenes/lode.scene"};
     for (const char* f : files) {
         auto x = read_built(f, a.c_str());
         ASSERT_FALSE(x.empty()) << f;
@@ -900,6 +901,142 @@ TEST(TablesRecipe, BuiltFilesHoldTheRecordsWhereTheGameReadsThem) {
     EXPECT_EQ(std::string(g.begin(), g.begin() + 4), "COM1");
     EXPECT_EQ(be(g, 4, 4), 0x0001000Cu); // version 1, 12 goods
     EXPECT_EQ(g[8 + 10 * 70 + 64], 2);   // hand weapons: contraband
+}
+
+} // namespace
+} // namespace vantrel
+
+#include "scenes/scene.h"
+
+namespace vantrel {
+namespace {
+
+struct scene_expect {
+    const char* name;
+    uint32_t duration_ms, fade_in_ms, fade_out_ms;
+    uint8_t flags;
+    std::set<std::pair<int, int>> clouds; // (style, arrive 3 / leave 4)
+};
+const scene_expect SCENE_EXPECT[] = {
+    {"title", 40000, 600, 0, SCENE_LOOP | SCENE_SHOW_LOGO, {}},
+    {"intro", 24000, 1000, 2000, 0, {{0, SCENE_EVENT_ARRIVE}}},
+    {"lode", 36000, 1000, 1500, 0, {{2, SCENE_EVENT_ARRIVE}, {3, SCENE_EVENT_LEAVE}}},
+};
+
+// The forward axis (third column) of a track's orientation at a clip time, as the player turns it.
+vec3 forward_at(const scene& s, uint32_t id, int64_t t) {
+    anim_pose p;
+    anim_track_sample(&p, anim_clip_find_track(&s.clip, id), t);
+    mat3 m = p.orient;
+    if (id != 0) mat3_mul(&m, &p.orient, &NOSE_X_TO_Z);
+    return mat3_column(&m, 2);
+}
+
+TEST(BuiltScenes, LoadWithTheirTimesFlagsCloudsAndTracks) {
+    for (const scene_expect& e : SCENE_EXPECT) {
+        auto f = read_built(std::string("Scenes/") + e.name + ".scene");
+        scene s;
+        ASSERT_EQ(scene_load(&s, f.data(), uint32_t(f.size())), 1) << e.name;
+        EXPECT_STREQ(s.name, e.name);
+        EXPECT_EQ(scene_period_ms(s.duration), e.duration_ms) << e.name;
+        EXPECT_EQ(scene_period_ms(s.fade_in), e.fade_in_ms) << e.name;
+        EXPECT_EQ(scene_period_ms(s.fade_out), e.fade_out_ms) << e.name;
+        EXPECT_EQ(s.flags, e.flags) << e.name;
+        EXPECT_EQ(s.projection_depth, 2 << 16);
+        EXPECT_EQ(s.focal_length, 280);
+        std::set<std::pair<int, int>> clouds;
+        for (int i = 0; i < s.event_count; i++)
+            if (s.events[i].kind == SCENE_EVENT_ARRIVE || s.events[i].kind == SCENE_EVENT_LEAVE)
+                clouds.insert({s.events[i].param, s.events[i].kind});
+        EXPECT_EQ(clouds, e.clouds) << e.name;
+        EXPECT_EQ(s.clip.track_count, s.object_count + 1u) << e.name;
+        ASSERT_NE(anim_clip_find_track(&s.clip, 0), nullptr) << e.name;
+        for (int i = 0; i < s.object_count; i++)
+            EXPECT_NE(anim_clip_find_track(&s.clip, s.objects[i].id), nullptr) << e.name;
+        scene_free(&s);
+    }
+    auto f = read_built("Scenes/title.scene");
+    scene s;
+    ASSERT_EQ(scene_load(&s, f.data(), uint32_t(f.size())), 1);
+    EXPECT_EQ(s.star_count, 200);
+    EXPECT_EQ(s.star_drift_x, -163840); // -2.5 px/s
+    EXPECT_EQ(s.menu_y, 128);
+    EXPECT_EQ(s.logo_depth_factor, 328); // 0.005 rounded to nearest
+    EXPECT_EQ(scene_period_ms(s.band2_period), 9000u);
+    EXPECT_EQ(s.glint_rgb[1], 240);
+    // The camera looks down +z; the cruiser, turned back by the player, flies along +x.
+    EXPECT_EQ(forward_at(s, 0, 0), (vec3{0, 0, FIX16_ONE}));
+    EXPECT_EQ(forward_at(s, 4, 0), (vec3{FIX16_ONE, 0, 0}));
+    scene_free(&s);
+}
+
+std::string scene_error(std::vector<std::string> lines, size_t line, const std::string& text) {
+    std::vector<std::string> edit;
+    for (size_t at = 0; at <= text.size();) {
+        size_t end = std::min(text.find('\n', at), text.size());
+        edit.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    if (line > lines.size()) {
+        lines.insert(lines.end(), edit.begin(), edit.end());
+    } else {
+        lines.erase(lines.begin() + long(line) - 1);
+        lines.insert(lines.begin() + long(line) - 1, edit.begin(), edit.end());
+    }
+    std::string source, error;
+    for (const std::string& l : lines) source += l + "\n";
+    std::vector<uint8_t> out;
+    return datagen::scene_compile(source, "t.scn", &out, &error) ? "compiled" : error;
+}
+
+TEST(ScenesRecipe, EachBadLineStopsTheBuildWithItsLineAndReason) {
+    const std::vector<std::string> BASE = {"scene t",
+                                           "duration 10",
+                                           "projection 2.0 280",
+                                           "object 1 stihac",
+                                           "object 2 @r model kriznik paint 2",
+                                           "track 0",
+                                           "key 0 at 0 0 0 face 0 0 1",
+                                           "track 1",
+                                           "key 0 at 0 0 50 face 1 0 0",
+                                           "track 2",
+                                           "key 2 at 10 0 50 look @1"};
+    ASSERT_EQ(scene_error(BASE, 99, ""), "compiled");
+    const std::string long_text(64, 'x');
+    struct bad_line {
+        size_t line; // 1-based; past the end appends
+        std::string text, message;
+    };
+    const bad_line CASES[] = {
+        {12, "wobble 3", "t.scn:12: unknown word 'wobble'"},
+        {12, "stars 300 seed 1 drift 0 0", "t.scn:12: more than 256 stars"},
+        {12, "event 1 arrive 1 style 4", "t.scn:12: style: 4 is outside 0..3"},
+        {4, "object 0 stihac", "t.scn:4: object id 0 is the camera's"},
+        {5, "object 1 @r model kriznik", "t.scn:5: object id 1 is already used on line 4"},
+        {12, "event 1 destroy 9", "t.scn:12: destroy: no object 9"},
+        {12, "track 9", "t.scn:12: track: no object 9"},
+        {10, "# no track 2", "t.scn:5: object 2 has no track"},
+        {12, "key 0.01 at 0 0 0", "t.scn:12: key time: 0.01 s is off the 20 ms grid"},
+        {12, "key 1 at 10 0 50", "t.scn:12: key times go backwards"},
+        {12, "key 4 at 0 0 30000.5", "t.scn:12: key: 30000.5 m is beyond 30 km"},
+        {11, "key 2 at -20000 0 0 face 1 0 0\nkey 4 at 20000 0 0",
+         "t.scn:12: more than 30 km from the key before"},
+        {12, "key 4 at 10 0 50 face 1 0 0",
+         "t.scn:12: turns more than 90 degrees from the key before"},
+        {12, "caption 1 2 -1 255 255 255 \"" + long_text + "\"",
+         "t.scn:12: caption: longer than 63 characters"},
+        {12, "caption 1 2 -1 255 255 255 \"Stanice \xc3\xa1\"",
+         "t.scn:12: caption: not printable ASCII"},
+        {12, "event 1 arrive 1\nevent 2 leave 1\nevent 3 arrive 2 style 1",
+         "t.scn:14: a third hyperspace cloud (style and direction) pair"},
+        {12, "event 3 cockpit 1\nevent 3 cockpit off",
+         "t.scn:13: a cockpit event beside a second (line 12)"},
+        {12, "logo\nevent 1 beam 1 2 1", "t.scn:13: no beams, clouds or cockpit in a logo scene"},
+        {4, "object 1 zeme\nlogo", "t.scn:4: no globe in a logo scene"},
+        {5, "object 2 @r model kriznik paint 5\nlogo", "t.scn:5: no paint 5-6 in a logo scene"},
+    };
+    for (const bad_line& c : CASES)
+        EXPECT_EQ(scene_error(BASE, c.line, c.text), c.message) << c.text;
 }
 
 } // namespace
