@@ -96,7 +96,8 @@ class compiler {
 
     bool event_statement();
     bool finish(std::vector<uint8_t>* out);
-    bool orient(const spec_track& t, const std::vector<anim_track>& paths, size_t k, mat3* out);
+    bool orient(const spec_track& t, const std::vector<anim_track>& paths, size_t k,
+                const mat3& before, mat3* out);
 
     std::string path_, error_;
     int line_ = 0;
@@ -596,12 +597,12 @@ vec3 direction(i128 x, i128 y, i128 z) {
 }
 
 bool compiler::orient(const spec_track& t, const std::vector<anim_track>& paths, size_t k,
-                      mat3* out) {
+                      const mat3& before, mat3* out) {
     const spec_key& key = t.keys[k];
     vec3 forward;
     if (key.look == spec_key::KEEP) {
         // The first key of a track without a look faces +z; later ones keep the last turn.
-        if (k > 0) return *out = mat3{}, true;
+        if (k > 0) return *out = before, true;
         forward = vec3{0, 0, FIX16_ONE};
     } else {
         space_pos to = key.at;
@@ -673,9 +674,8 @@ bool compiler::finish(std::vector<uint8_t>* out) {
     }
     for (size_t t = 0; t < tracks_.size(); t++) {
         for (size_t k = 0; k < keys[t].size(); k++) {
-            mat3 m;
-            if (!orient(tracks_[t], paths, k, &m)) return false;
-            keys[t][k].orient = m == mat3{} ? keys[t][k - 1].orient : m;
+            const mat3& before = k > 0 ? keys[t][k - 1].orient : IDENTITY;
+            if (!orient(tracks_[t], paths, k, before, &keys[t][k].orient)) return false;
             if (k == 0 || keys[t][k].time == keys[t][k - 1].time) continue;
             const anim_key &a = keys[t][k - 1], &b = keys[t][k];
             i128 dx = i128(b.pos.x) - a.pos.x, dy = i128(b.pos.y) - a.pos.y,
@@ -701,7 +701,7 @@ bool compiler::finish(std::vector<uint8_t>* out) {
     uint8_t name_length = uint8_t(std::strlen(s_.name));
     save_write_u8(&w, name_length);
     save_write_bytes(&w, s_.name, name_length);
-    for (int32_t v : {s_.duration}) save_write_i32(&w, v);
+    save_write_i32(&w, s_.duration);
     save_write_u8(&w, s_.flags);
     for (int32_t v : {s_.fade_in, s_.fade_out, s_.projection_depth, s_.focal_length})
         save_write_i32(&w, v);
