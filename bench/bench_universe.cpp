@@ -17,15 +17,12 @@ struct built_catalog {
     Catalog3 catalog{};
     bool ok = false;
 
-    static int read(void* handle, uint32_t offset, void* dest, uint32_t length) {
-        return mem_file_read(*static_cast<mem_file*>(handle), offset, dest, length);
-    }
     built_catalog() {
         progdir_set(VANTREL_GAME_DIR);
         uint32_t size = 0;
         data = read_file(STAR_CATALOG_FILE, &size);
         memory = mem_file{data, size};
-        ok = data && catalog3_open(&catalog, read, &memory, cells, NEIGHBOURHOOD_CELLS);
+        ok = data && catalog3_open(&catalog, mem_file_read_at, &memory, cells, NEIGHBOURHOOD_CELLS);
     }
 };
 

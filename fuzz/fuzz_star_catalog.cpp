@@ -14,10 +14,6 @@ using namespace vantrel;
 
 namespace {
 
-int read_memory(void* handle, uint32_t offset, void* dest, uint32_t length) {
-    return mem_file_read(*static_cast<const mem_file*>(handle), offset, dest, length);
-}
-
 void check_text(const char* text, size_t size) {
     if (std::memchr(text, '\0', size) == nullptr) std::abort();
 }
@@ -29,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     mem_file memory = {data, uint32_t(size)};
     static Catalog3Cell cells[NEIGHBOURHOOD_CELLS];
     Catalog3 catalog;
-    if (!catalog3_open(&catalog, read_memory, &memory, cells, NEIGHBOURHOOD_CELLS)) return 0;
+    if (!catalog3_open(&catalog, mem_file_read_at, &memory, cells, NEIGHBOURHOOD_CELLS)) return 0;
     if (catalog.cell_count > NEIGHBOURHOOD_CELLS || (catalog.scale & (catalog.scale - 1)))
         std::abort();
     static Catalog3Star stars[NEIGHBOURHOOD_STARS];

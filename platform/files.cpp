@@ -145,4 +145,8 @@ int mem_file_read(mem_file file, uint32_t offset, void* dest, uint32_t count) {
     return 1;
 }
 
+int mem_file_read_at(void* handle, uint32_t offset, void* dest, uint32_t count) {
+    return mem_file_read(*static_cast<const mem_file*>(handle), offset, dest, count);
+}
+
 } // namespace vantrel

@@ -29,5 +29,7 @@ struct mem_file {
     uint32_t size;
 };
 int mem_file_read(mem_file file, uint32_t offset, void* dest, uint32_t count);
+// The same as a read callback whose handle points at a mem_file (the star catalog's reader).
+int mem_file_read_at(void* handle, uint32_t offset, void* dest, uint32_t count);
 
 } // namespace vantrel

@@ -72,10 +72,6 @@ struct catalog_file {
     Catalog3Cell cells[4096];
 };
 
-int read_memory(void* handle, uint32_t offset, void* dest, uint32_t length) {
-    return mem_file_read(*static_cast<const mem_file*>(handle), offset, dest, length);
-}
-
 int fail(const catalog_file& f, const char* step) {
     std::fprintf(stderr, "star_query: %s: %s\n", f.path.c_str(), step);
     return 1;
@@ -156,7 +152,7 @@ int main(int argc, char** argv) {
     f.data = read_file(f.path.c_str(), &size);
     if (!f.data) return fail(f, "cannot be read");
     f.memory = mem_file{f.data, size};
-    if (!catalog3_open(&f.catalog, read_memory, &f.memory, f.cells, 4096))
+    if (!catalog3_open(&f.catalog, mem_file_read_at, &f.memory, f.cells, 4096))
         return fail(f, "open: not a star catalog, or its index is damaged");
 
     static Catalog3Star stars[MAX_STARS];

@@ -40,10 +40,6 @@ void copy_name(char out[CATALOG3_STAR_NAME + 1], const char* in) {
     out[n] = '\0';
 }
 
-int read_memory(void* handle, uint32_t offset, void* dest, uint32_t length) {
-    return mem_file_read(*static_cast<const mem_file*>(handle), offset, dest, length);
-}
-
 fix16 to_fix16_ly(fix32 v) {
     int64_t d = v >> 16;
     return d < INT32_MIN ? INT32_MIN : d > INT32_MAX ? INT32_MAX : static_cast<fix16>(d);
@@ -167,7 +163,7 @@ bool load_neighbourhood(StarSystem* system, StarGroup* groups, int32_t* group_co
     if (!file) return false;
     mem_file memory = {file, size};
     Catalog3 catalog;
-    if (!catalog3_open(&catalog, read_memory, &memory, g_work.cells, NEIGHBOURHOOD_CELLS)) {
+    if (!catalog3_open(&catalog, mem_file_read_at, &memory, g_work.cells, NEIGHBOURHOOD_CELLS)) {
         read_file_free(file);
         return false;
     }

@@ -49,16 +49,13 @@ struct test_catalog {
     Catalog3Cell cells[64];
     Catalog3 catalog{};
 
-    static int read(void* handle, uint32_t offset, void* dest, uint32_t length) {
-        return mem_file_read(*static_cast<mem_file*>(handle), offset, dest, length);
-    }
     bool write(uint16_t scale, const std::vector<catalog_entry>& entries) {
         std::string error;
         return catalog3_write(scale, entries, &bytes, &error);
     }
     bool open(uint32_t capacity = 64) {
         memory = mem_file{bytes.data(), uint32_t(bytes.size())};
-        return catalog3_open(&catalog, read, &memory, cells, capacity);
+        return catalog3_open(&catalog, mem_file_read_at, &memory, cells, capacity);
     }
     std::vector<Catalog3Star> query(double cx, double cy, double cz, double radius,
                                     uint32_t capacity = 256, uint32_t* found = nullptr) {
