@@ -143,13 +143,6 @@ void flight_place_camera(flight* f, int ticks) {
 
 namespace {
 
-// Globe detail follows the model detail: coarse globes at low and high detail, the automatic
-// choice (coarse only for large discs) at ultra, every pixel at crazy.
-int globe_setting(uint32_t detail) {
-    if (detail >= 4) return 0;
-    return detail == 3 ? 2 : 1;
-}
-
 void draw_bodies(flight* f, const view_scene* view, fix16 overlap) {
     if (!f->setup->player) return;
     space_pos offset;
@@ -167,7 +160,7 @@ void draw_bodies(flight* f, const view_scene* view, fix16 overlap) {
     if (mesic) globe_item_add(items, &count, GLOBES, mesic, &f->moon, &f->camera);
     const view_target& vt = view->target;
     draw_globes_back(vt.frame, vt.depth, vt.width, vt.height, items, count, overlap, &f->camera,
-                     &f->vp, &g_depth_frame, globe_setting(f->gfx.detail));
+                     &f->vp, &g_depth_frame, globe_detail_setting(f->gfx.detail));
     if (!zeme && g_have_planet) view_draw_object(view, &g_planet, &f->planet, 152, SHADE_LIT_RAMP);
     if (!mesic && g_have_planet) view_draw_object(view, &g_moon, &f->moon, 176, SHADE_LIT_RAMP);
 }

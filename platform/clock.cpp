@@ -2,6 +2,8 @@
 // arithmetic.
 #include "platform/clock.h"
 
+#include <climits>
+
 #include "platform/prof_amiga.h"
 
 namespace vantrel {
@@ -66,7 +68,12 @@ void frame_cap_wait(uint32_t* last_us, uint32_t period_us) {
 }
 
 int32_t datestamp_elapsed_ms(const amiga_datestamp* from, const amiga_datestamp* to) {
-    return ((to->minute - from->minute) * 3000 + (to->tick - from->tick)) * 20;
+    // Whole days count too, so that midnight does not turn the time back a day; a clock set
+    // back counts as no time at all, and a month-long run stops at the largest count.
+    int64_t ticks = (int64_t(to->days) - from->days) * 1440 * 3000 +
+                    (int64_t(to->minute) - from->minute) * 3000 + (int64_t(to->tick) - from->tick);
+    if (ticks <= 0) return 0;
+    return ticks >= INT32_MAX / 20 ? INT32_MAX : static_cast<int32_t>(ticks * 20);
 }
 
 } // namespace vantrel

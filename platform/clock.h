@@ -15,7 +15,8 @@ uint32_t clock_us();
 void clock_us_reset();
 void frame_cap_wait(uint32_t* last_us, uint32_t period_us);
 
-// Milliseconds from one date stamp to another, as the menus and messages count them.
+// Milliseconds from one date stamp to another, as the menus, scenes and messages count them:
+// never negative, at most INT32_MAX.
 int32_t datestamp_elapsed_ms(const amiga_datestamp* from, const amiga_datestamp* to);
 
 } // namespace vantrel

@@ -8,6 +8,8 @@
 
 #include "flight/flight_loop.h"
 #include "maps/map_screen.h"
+#include "scenes/scene_mode.h"
+#include "scenes/scene_player.h"
 #include "shell/graphics.h"
 #include "shell/menu_loop.h"
 #include "shell/render_services.h"
@@ -24,11 +26,6 @@ bool stand_in_step() {
 }
 void stand_in_finish() {}
 
-bool ships_demo_begin(const mode_request*) {
-    std::printf("scene lode: not in this build yet\n");
-    return true;
-}
-
 bool arcade_begin(const mode_request*) {
     std::printf("arcade: not in this build yet\n");
     return true;
@@ -43,11 +40,25 @@ constexpr game_mode MODES[MENU_MODE_COUNT] = {
     {"flight", 0, true, flight_begin, flight_step, flight_finish},
     {"flight (orbit demo)", 1, true, flight_begin, flight_step, flight_finish},
     {"flight (dock demo)", 2, true, flight_begin, flight_step, flight_finish},
-    {"ship show", 0, true, ships_demo_begin, stand_in_step, stand_in_finish},
+    {"ship show", 0, true, ship_show_begin, ship_show_step, ship_show_finish},
     {"arcade", 0, true, arcade_begin, stand_in_step, stand_in_finish},
     {"system map", 0, false, map_mode_begin, map_mode_step, map_mode_finish},
     {"port", 0, false, port_begin, stand_in_step, stand_in_finish},
 };
+
+void free_title() {
+    scene_view_free(&title_view);
+}
+
+// The title scene, the logo and the music, then the intro, before the first menu.
+void startup_scenes() {
+    int title_loaded = scene_view_load(&title_view, "title");
+    shell_at_exit(free_title);
+    startup_logo_and_music(title_loaded);
+    const frame_target buffers = menu_screen_buffers();
+    run_scene("intro", &buffers);
+    start_log("intro done, menu");
+}
 
 } // namespace
 
@@ -60,8 +71,8 @@ int game_main(const launch_options& options) {
     startup_timer();
     if (!startup_models(options)) return 1;
     cockpit_panel_load();
-    startup_scenery();
-    return menu_loop(MODES);
+    startup_scenes();
+    return menu_loop(MODES, &TITLE_BACKDROP);
 }
 
 } // namespace vantrel

@@ -173,14 +173,18 @@ drawable* scene_drawable(const char* name) {
     return scene_slot_load(&slot, level);
 }
 
-void game_models_free() {
-    for (drawable* d :
-         {&g_hull, &g_dock, &g_transport, &g_station, &g_planet, &g_moon, &g_door_box})
-        drawable_free(d);
+void scene_models_free() {
     for (scene_slot& s : g_scene_slots) {
         drawable_free(&s.d);
         s = scene_slot{};
     }
+}
+
+void game_models_free() {
+    for (drawable* d :
+         {&g_hull, &g_dock, &g_transport, &g_station, &g_planet, &g_moon, &g_door_box})
+        drawable_free(d);
+    scene_models_free();
     g_have_dock = g_have_planet = g_have_door_box = 0;
     g_model_detail = 0;
 }

@@ -20,6 +20,8 @@ int load_detail_models(int level);
 drawable* scene_drawable(const char* name);
 // The single-level box built in code for the docking demo.
 int door_box_build(drawable* d);
+// Frees the scene props cached by scene_drawable (a scene played to its end lets them go).
+void scene_models_free();
 // Frees every model the loader keeps and forgets the loaded level (the game's exit path).
 void game_models_free();
 

@@ -143,6 +143,11 @@ uint32_t particles_mode_limit(uint32_t v) {
     return v >= 1 && v <= 3 ? LIMITS[v - 1] : 0;
 }
 
+int globe_detail_setting(uint32_t detail) {
+    if (detail >= 4) return 0;
+    return detail == 3 ? 2 : 1;
+}
+
 uint32_t fps_cap_period_us(uint32_t v) {
     static const uint32_t PERIODS[] = {40000, 0};
     return v >= 1 && v <= 2 ? PERIODS[v - 1] : 20000;

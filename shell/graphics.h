@@ -62,6 +62,9 @@ const char* fpu_mode_name(uint32_t fpu_use);
 const char* fps_cap_name(uint32_t fps_cap);
 const char* view_mode_name(uint32_t view);
 uint32_t particles_mode_limit(uint32_t particles);
+// The globe drawer's setting for a resolved detail: coarse globes at low and high detail,
+// the automatic choice (coarse only for large discs) at ultra, every pixel at crazy.
+int globe_detail_setting(uint32_t detail);
 uint32_t fps_cap_period_us(uint32_t fps_cap);
 
 } // namespace vantrel

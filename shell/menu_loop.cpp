@@ -6,7 +6,7 @@
 
 #include "platform/present_amiga.h"
 #include "render/model.h"
-#include "render/palette.h"
+#include "render/model_draw.h"
 #include "shell/game_models.h"
 #include "shell/graphics.h"
 #include "shell/menu.h"
@@ -31,31 +31,46 @@ alignas(16) uint8_t g_chunky[SCREEN_PIXELS];
 alignas(16) int32_t g_depth[SCREEN_PIXELS];
 alignas(16) depth_span g_spans[SPAN_CAPACITY];
 
-frame_target screen_buffers() {
-    return frame_target{g_chunky, g_depth, g_spans, SCREEN_WIDTH, SCREEN_HEIGHT};
-}
+const menu_backdrop* g_backdrop = nullptr;
 
-// The game palette with the menu's own colours: three star greys, menu text, highlight and
-// text shadow at 90-95.
-void menu_palette(uint8_t* rgb768) {
-    static const uint8_t MENU_COLOURS[6][3] = {{70, 75, 95},    {140, 145, 170}, {230, 235, 255},
-                                               {150, 150, 165}, {255, 90, 60},   {0, 0, 0}};
-    build_game_palette();
-    std::memcpy(rgb768, g_game_palette, 768);
-    std::memcpy(rgb768 + 90 * 3, MENU_COLOURS, sizeof MENU_COLOURS);
+// The menu's open screen and what its frames keep from one to the next.
+struct menu_screen {
+    present_screen* screen;
+    uint8_t palette[768];
+    int y0;
+    int faded; // the last frame's palette was faded or flashed
+    amiga_datestamp opened, previous;
+};
+
+// The backdrop of this moment, then the page over it.
+void menu_compose(menu_screen* ms, const menu_state* m, const menu_facts* facts) {
+    amiga_datestamp now;
+    amiga_date_stamp(&now);
+    uint32_t t = static_cast<uint32_t>(datestamp_elapsed_ms(&ms->opened, &now));
+    uint32_t dt = static_cast<uint32_t>(datestamp_elapsed_ms(&ms->previous, &now));
+    ms->previous = now;
+    graphics_resolved g;
+    graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
+    const frame_target target = menu_screen_buffers();
+    g_backdrop->draw(&target, t, dt, g.shading == 2 ? SHADE_MATERIAL_LIT : SHADE_MATERIAL,
+                     ms->palette);
+    menu_draw(m, target.chunky, SCREEN_WIDTH, SCREEN_HEIGHT, ms->y0, &gfx_cfg, facts);
+    g_backdrop->show_palette(ms->screen, t, ms->palette, &ms->faded);
 }
 
 // Frames of the menu until a choice is made; the presentation layer's quit signal counts
 // as QUIT.
-int menu_frames(present_screen* screen, uint8_t* frame) {
+int menu_frames(menu_screen* ms) {
     menu_state m;
     menu_reset(&m);
     uint32_t cap_last = clock_us();
     const menu_facts facts = {static_cast<uint32_t>(detected_cpu), g_has_fpu, g_have_dock};
+    present_screen* screen = ms->screen;
+    uint8_t* frame = g_chunky;
+    amiga_date_stamp(&ms->opened);
+    ms->previous = ms->opened;
     for (;;) {
-        // No title scene yet: the menu stands on black.
-        std::memset(frame, 0, SCREEN_PIXELS);
-        menu_draw(&m, frame, SCREEN_WIDTH, SCREEN_HEIGHT, MENU_DEFAULT_Y0, &gfx_cfg, &facts);
+        menu_compose(ms, &m, &facts);
         frame_cap_wait(&cap_last, fps_cap_period_us(gfx_cfg.fps_cap));
         present_amiga_frame(screen, frame);
         present_input input;
@@ -77,16 +92,18 @@ int menu_frames(present_screen* screen, uint8_t* frame) {
 // One visit of the main menu: its screen and frames. Returns the choice, or MENU_START when
 // the menu cannot be shown (the game then starts directly).
 int menu_visit() {
-    present_screen* screen = present_amiga_open(SCREEN_WIDTH, SCREEN_HEIGHT, "Vantrel");
-    if (!screen) return MENU_START;
-    uint8_t palette[768];
-    menu_palette(palette);
-    present_amiga_set_palette(screen, palette);
+    static menu_screen ms;
+    ms.screen = present_amiga_open(SCREEN_WIDTH, SCREEN_HEIGHT, "Vantrel");
+    if (!ms.screen) return MENU_START;
+    ms.y0 = g_backdrop->open(ms.palette);
+    ms.faded = 0;
+    present_amiga_set_palette(ms.screen, ms.palette);
     graphics_resolved g;
     graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
-    present_amiga_set_c2p_mode(screen, g.output_path == 2 ? C2P_DELTA : C2P_MEXG);
-    int choice = menu_frames(screen, g_chunky);
-    present_amiga_close(screen);
+    present_amiga_set_c2p_mode(ms.screen, g.output_path == 2 ? C2P_DELTA : C2P_MEXG);
+    int choice = menu_frames(&ms);
+    present_amiga_close(ms.screen);
+    ms.screen = nullptr;
     return choice;
 }
 
@@ -101,7 +118,7 @@ bool mode_models_ready() {
 // 0 to go back to the menu.
 int run_mode(const game_mode* mode) {
     if (mode->needs_models && !mode_models_ready()) return 1;
-    const mode_request request = {mode->variant, screen_buffers()};
+    const mode_request request = {mode->variant, menu_screen_buffers()};
     if (!mode->begin(&request)) return 1;
     while (mode->step()) {
     }
@@ -111,7 +128,12 @@ int run_mode(const game_mode* mode) {
 
 } // namespace
 
-int menu_loop(const game_mode modes[MENU_MODE_COUNT]) {
+frame_target menu_screen_buffers() {
+    return frame_target{g_chunky, g_depth, g_spans, SCREEN_WIDTH, SCREEN_HEIGHT};
+}
+
+int menu_loop(const game_mode modes[MENU_MODE_COUNT], const menu_backdrop* backdrop) {
+    g_backdrop = backdrop;
     for (;;) {
         int choice = menu_visit();
         if (choice == MENU_QUIT) return 0;

@@ -18,13 +18,6 @@ namespace {
 
 constexpr const char* STATION_DEFAULT = "PROGDIR:station.model";
 
-// The scene player is not part of this build: every scene is reported as the player
-// reports a file it cannot use, and the menu runs over a black background.
-int scene_available(const char* name) {
-    std::printf("scene %s: %s\n", name, "missing or invalid");
-    return 0;
-}
-
 void startup_logo(int title_loaded) {
     read_file_free(g_logo.file);
     g_logo = logo_record{};
@@ -90,13 +83,10 @@ int startup_models(const launch_options& options) {
     return 1;
 }
 
-void startup_scenery() {
-    int title_loaded = scene_available("title");
+void startup_logo_and_music(int title_loaded) {
     startup_logo(title_loaded);
     start_log("music %s", "missing");
     std::printf("music: %s\n", "missing or not playable 8SVX (PROGDIR:music1.iff)");
-    scene_available("intro");
-    start_log("intro done, menu");
 }
 
 } // namespace vantrel

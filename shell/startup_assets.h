@@ -1,5 +1,6 @@
 // startup_assets: the start-up steps that load what the modes draw: the station and detail
-// models, the cockpit panel, the title scene, the logo, the music and the intro.
+// models, the logo and the music. (The cockpit panel is the flight's, the title scene and
+// the intro the scene player's; the program runs them in between.)
 #pragma once
 
 #include <cstdint>
@@ -23,9 +24,9 @@ extern logo_record g_logo;
 // Steps 9 and 10: the station model, then the ship and dock models at the resolved detail.
 // Prints the failure line and returns 0 when the game cannot go on.
 int startup_models(const launch_options& options);
-// Steps 12 to 15: title scene, logo, music, intro; none of them can stop the game. (Step
-// 11, the cockpit panel, is the flight's: the program runs it in between.)
-void startup_scenery();
+// The logo and the music, after the title scene and before the intro; neither can stop the
+// game. The log line names the title scene's state with the logo's.
+void startup_logo_and_music(int title_loaded);
 // The logo's mark centre (exposed for tests).
 void logo_find_centre(logo_record* logo);
 

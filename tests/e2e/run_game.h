@@ -35,6 +35,12 @@ inline void write_text(const std::string& path, const std::string& text) {
     f << text;
 }
 
+// A headless input script that starts as every player script does: a key at frame 0 ends
+// the intro before its first frame, so the menu's first frame is frame 1.
+inline void write_script(const std::string& path, const std::string& text) {
+    write_text(path, "0 press space\n" + text);
+}
+
 // A fresh copy of the staged game directory (the program and its data), so that each test
 // has its own PROGDIR: with its own settings file and start log.
 inline std::string game_dir_fresh(const std::string& name) {

@@ -15,7 +15,7 @@ namespace {
 // Runs a script that starts the flight from the main menu (START is the first entry).
 game_run fly_in(const std::string& dir, const std::string& script,
                 const std::vector<std::string>& extra = {}) {
-    write_text(dir + "/script.txt", "1 press return\n" + script);
+    write_script(dir + "/script.txt", "1 press return\n" + script);
     std::vector<std::string> args = {"--headless", "--trace", "--script", dir + "/script.txt"};
     args.insert(args.end(), extra.begin(), extra.end());
     return run_game(dir, args);

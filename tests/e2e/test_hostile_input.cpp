@@ -49,7 +49,7 @@ TEST(HostileInput, FramesOutsideTheirRangeGetAPlainMessage) {
 
 TEST(HostileInput, FailedShotsNameTheReasonAndFailTheRun) {
     std::string dir = game_dir_fresh("shots");
-    write_text(dir + "/shots.script", "1 shot a.png\n2 hash\n3 quit\n");
+    write_script(dir + "/shots.script", "1 shot a.png\n2 hash\n3 quit\n");
     game_run run = run_game(
         dir, {"--headless", "--script", dir + "/shots.script", "--shot-dir", dir + "/no/such"});
     EXPECT_EQ(run.exit_code, 1);

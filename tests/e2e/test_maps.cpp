@@ -17,7 +17,7 @@ const char* OPEN_MAP = "2 press down\n4 press down\n6 press down\n8 press down\n
 
 game_run map_run(const std::string& name, const std::string& script) {
     std::string dir = game_dir_fresh("maps-" + name);
-    write_text(dir + "/script.txt", std::string(OPEN_MAP) + script);
+    write_script(dir + "/script.txt", std::string(OPEN_MAP) + script);
     return run_game(dir, {"--headless", "--trace", "--script", dir + "/script.txt"},
                     {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
 }

@@ -69,8 +69,8 @@ TEST(StartupSettings, BadBlocksFallBackToDefaults) {
 
 // Enters the settings page, leaves it (which saves) and quits.
 game_run save_settings(const std::string& dir) {
-    write_text(dir + "/save.script", "1 press up\n3 press up\n5 press return\n8 press esc\n"
-                                     "12 quit\n");
+    write_script(dir + "/save.script", "1 press up\n3 press up\n5 press return\n8 press esc\n"
+                                       "12 quit\n");
     return run_game(dir, {"--headless", "--script", dir + "/save.script"}, locale_env());
 }
 

@@ -10,7 +10,7 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$host_game"/. "$work/"
 rm -f "$work/Vantrel.cfg" "$work/Vantrel_start.log"
 cp "$exe" "$work/vantrel"
-printf '2 hash\n3 quit\n' > "$work/menu_czech.script"
+printf '0 press space\n40 hash\n41 quit\n' > "$work/menu_czech.script"
 
 passed=0 failed=0
 # compare <name> <script> <LANG> <expected hashes>: one run, its hash lines against the record.
