@@ -13,8 +13,11 @@ cp "$exe" "$work/vantrel"
 printf '0 press space\n40 hash\n41 quit\n' > "$work/menu_czech.script"
 
 passed=0 failed=0
-# compare <name> <script> <LANG> <expected hashes>: one run, its hash lines against the record.
+# compare <name> <script> <LANG> <expected hashes> [settings bytes]: one run, its hash lines
+# against the record.
 compare() {
+    rm -f "$work/Vantrel.cfg"
+    if [[ -n ${5:-} ]]; then printf "$5" > "$work/Vantrel.cfg"; fi
     env LANGUAGE= LC_ALL= LC_MESSAGES= LANG="$3" \
         qemu-ppc-static "$work/vantrel" --headless --script "$2" > "$work/out.txt"
     grep -E '^frame [0-9]+ crc32 [0-9a-f]{8}$' "$work/out.txt" > "$work/hashes.txt" || true
@@ -30,6 +33,9 @@ compare flight "$source/tests/golden/flight.script" C "$source/tests/golden/flig
 compare "Czech menu" "$work/menu_czech.script" cs_CZ.UTF-8 \
     "$source/tests/golden/menu_czech_hashes.txt"
 compare maps "$source/tests/golden/maps.script" C "$source/tests/golden/maps_hashes.txt"
+# The scenes on the integer vertex path, as the x86-64 test's settings file fixes it.
+compare scenes "$source/tests/golden/scenes.script" C "$source/tests/golden/scenes_hashes.txt" \
+    'GRFX\000\007\000\002\003\002\000\001\000\000\000\000\000UICF\000\001\000'
 
 echo "$passed passed, $failed failed: PowerPC frame hashes against the recorded ones"
 [[ $failed -eq 0 ]]
