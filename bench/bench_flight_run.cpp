@@ -3,60 +3,13 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
+#include "bench/bench_game.h"
 #include "flight/flight_loop.h"
-#include "platform/headless/headless.h"
-#include "platform/present_amiga.h"
-#include "shell/graphics.h"
-#include "shell/render_services.h"
-#include "shell/services.h"
-#include "shell/startup_assets.h"
 
 namespace vantrel {
 namespace {
-
-// The flight prints its start lines and statistics: keep them out of the report.
-struct quiet_stdout {
-    int saved;
-    quiet_stdout() {
-        std::fflush(stdout);
-        saved = dup(1);
-        int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        close(null);
-    }
-    ~quiet_stdout() {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
-
-bool g_ready = false;
-
-// The screen buffers the shell would lend the flight.
-uint8_t g_chunky[320 * 256];
-int32_t g_depth[320 * 256];
-depth_span g_spans[SPAN_CAPACITY];
-
-bool prepare_game() {
-    if (g_ready) return true;
-    quiet_stdout quiet;
-    progdir_set(VANTREL_GAME_DIR);
-    render_services_install();
-    present_settings settings;
-    if (!present_backend_start(&PRESENT_BACKEND_HEADLESS, &settings)) return false;
-    gfx_cfg.detail = 2; // high
-    launch_options options;
-    if (!startup_models(options)) return false;
-    cockpit_panel_load();
-    g_ready = true;
-    return true;
-}
 
 void flight_frames(benchmark::State& state, int scene) {
     if (!prepare_game()) {

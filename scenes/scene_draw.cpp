@@ -1,5 +1,6 @@
 // scene_draw: the parts of a scene frame beyond the models: the logo and its colours, beams,
 // wrecks, the cockpit overlay and the captions.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -246,20 +247,22 @@ void scene_logo_draw(const scene_frame* f, const scene_logo* logo) {
     if (!logo->shown) return;
     const image8& im = g_logo.image;
     const int width = f->view->width, height = f->view->height, scale = f->view->scale;
-    for (int iy = 0; iy < im.height; iy++) {
-        for (int ix = 0; ix < im.width; ix++) {
-            uint8_t c = im.pixels[iy * im.width + ix];
-            if (!c) continue;
-            for (int sy = 0; sy < scale; sy++) {
-                int y = logo->y + iy * scale + sy;
-                if (y < 0 || y >= height) continue;
-                for (int sx = 0; sx < scale; sx++) {
-                    int x = logo->x + ix * scale + sx;
-                    if (x < 0 || x >= width) continue;
-                    f->frame[y * width + x] = c;
-                    f->depth[y * width + x] = logo->depth;
-                }
-            }
+    // The rows and columns of the frame the picture covers, clipped once.
+    const int y0 = logo->y < 0 ? 0 : logo->y, x0 = logo->x < 0 ? 0 : logo->x;
+    const int y1 = std::min(height, logo->y + im.height * scale);
+    const int x1 = std::min(width, logo->x + im.width * scale);
+    for (int y = y0; y < y1; y++) {
+        const uint8_t* src = im.pixels + (y - logo->y) / scale * im.width;
+        uint8_t* out = f->frame + y * width;
+        int32_t* depth = f->depth + y * width;
+        if (scale == 1) {
+            for (int x = x0, i = x0 - logo->x; x < x1; x++, i++)
+                if (src[i]) out[x] = src[i], depth[x] = logo->depth;
+            continue;
+        }
+        for (int x = x0; x < x1; x++) {
+            uint8_t c = src[(x - logo->x) / scale];
+            if (c) out[x] = c, depth[x] = logo->depth;
         }
     }
 }
