@@ -54,6 +54,9 @@ asan: setup
 previews: build
 	@cmake --build $(BUILD) --target previews
 	@scripts/flight-previews $(BUILD)
+	@mkdir -p $(BUILD)/previews/scenes
+	@$(BUILD)/tools/scene_sheet $(BUILD)/game $(BUILD)/previews/scenes > /dev/null
+	@echo "scene previews: a contact sheet per scene in $(BUILD)/previews/scenes"
 
 bench: build
 	@$(BUILD)/vantrel_bench --benchmark_min_time=0.2

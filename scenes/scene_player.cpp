@@ -326,16 +326,21 @@ void scene_view_frame(scene_view* view, uint8_t* frame, int32_t* depth, depth_sp
     view->drawn = 1;
 }
 
-void scene_apply_palette(present_screen* screen, const scene_view* view, uint32_t ms,
-                         const uint8_t* palette, int* state) {
+bool scene_faded_palette(const scene_view* view, uint32_t ms, const uint8_t* palette,
+                         uint8_t* out) {
     int32_t fade = scene_fade(&view->sc, ms);
     int32_t flash = scene_flash(&view->sc, scene_clip_ms(&view->sc, ms));
-    if (fade < 256 || flash > 0) {
-        uint8_t faded[768];
-        for (int i = 0; i < 768; i++) {
-            int32_t v = palette[i] * fade >> 8;
-            faded[i] = static_cast<uint8_t>(v + ((255 - v) * flash >> 8));
-        }
+    for (int i = 0; i < 768; i++) {
+        int32_t v = palette[i] * fade >> 8;
+        out[i] = static_cast<uint8_t>(v + ((255 - v) * flash >> 8));
+    }
+    return fade < 256 || flash > 0;
+}
+
+void scene_apply_palette(present_screen* screen, const scene_view* view, uint32_t ms,
+                         const uint8_t* palette, int* state) {
+    uint8_t faded[768];
+    if (scene_faded_palette(view, ms, palette, faded)) {
         present_amiga_set_palette(screen, faded);
         *state = 1;
         return;

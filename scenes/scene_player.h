@@ -106,6 +106,8 @@ void scene_view_palette(scene_view* view, uint8_t* palette768);
 // palette is the 768-byte palette the frame's colour effects update.
 void scene_view_frame(scene_view* view, uint8_t* frame, int32_t* depth, depth_span* spans,
                       uint32_t ms, uint32_t dt, int shading, uint8_t* palette);
+// The palette as the screen shows it at ms, faded and flashed; false when neither applies.
+bool scene_faded_palette(const scene_view* view, uint32_t ms, const uint8_t* palette, uint8_t* out);
 // Fades and flashes onto the screen; state remembers that the last frame was faded.
 void scene_apply_palette(present_screen* screen, const scene_view* view, uint32_t ms,
                          const uint8_t* palette, int* state);
