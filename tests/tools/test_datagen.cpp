@@ -1029,6 +1029,8 @@ TEST(ScenesRecipe, EachBadLineStopsTheBuildWithItsLineAndReason) {
          "t.scn:12: caption: not printable ASCII"},
         {12, "event 1 arrive 1\nevent 2 leave 1\nevent 3 arrive 2 style 1",
          "t.scn:14: a third hyperspace cloud (style and direction) pair"},
+        {12, "event 1 arrive 1\nevent 2 leave 1\nevent 3 cockpit 1",
+         "t.scn:14: the cockpit leaves room for one hyperspace cloud pair"},
         {12, "event 3 cockpit 1\nevent 3 cockpit off",
          "t.scn:13: a cockpit event beside a second (line 12)"},
         {12, "logo\nevent 1 beam 1 2 1", "t.scn:13: no beams, clouds or cockpit in a logo scene"},

@@ -655,6 +655,11 @@ bool compiler::finish(std::vector<uint8_t>* out) {
             if (o.paint > LOGO_SAFE_PAINTS) return fail_at(line, "no paint 5-6 in a logo scene");
         }
     }
+    // The cockpit's colours sit on the second cloud ramp's last entries.
+    for (int i = 0; i < s_.event_count; i++)
+        if (s_.events[i].kind == SCENE_EVENT_COCKPIT_ON && cloud_pairs_.size() > 1)
+            return fail_at(event_lines_[i],
+                           "the cockpit leaves room for one hyperspace cloud pair");
     for (int i = 0; i < s_.object_count; i++) {
         bool tracked = false;
         for (const spec_track& t : tracks_) tracked |= t.id == s_.objects[i].id;
