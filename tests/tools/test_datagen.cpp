@@ -349,12 +349,13 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
                           "'";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }
-    const char* files[] = {"stihac.model",       "stihac_cz.model",  "stanice_dock_lo.model",
-                           "zeme_ul.model",      "zeme.globe",       "mesic.globe",
-                           "logo.img8",          "automat34.img8",   "logo_zorive.img8",
-                           "cockpit.cpt",        CZECH_CATALOG,      "stars.catalog",
-                           "equipment.dat",      "commodities.dat",  "Scenes/title.scene",
-                           "Scenes/intro.scene", "Scenes/lode.scene"};
+    const char* files[] = {"stihac.model",       "stihac_cz.model",   "stanice_dock_lo.model",
+                           "zeme_ul.model",      "zeme.globe",        "mesic.globe",
+                           "logo.img8",          "automat34.img8",    "logo_zorive.img8",
+                           "cockpit.cpt",        CZECH_CATALOG,       "stars.catalog",
+                           "equipment.dat",      "commodities.dat",   "Scenes/title.scene",
+                           "Scenes/intro.scene", "Scenes/lode.scene", "Sfx/engine.iff",
+                           "Sfx/explosion2.iff", "Sfx/bell.iff",      "music1.iff"};
     for (const char* f : files) {
         auto x = read_built(f, a.c_str());
         ASSERT_FALSE(x.empty()) << f;
