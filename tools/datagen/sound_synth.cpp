@@ -174,8 +174,9 @@ layer_plan plan_layer(const sound_layer& l, int64_t base, uint32_t rate, uint32_
     p.tremolo_step = l.tremolo_rate ? phase_step(l.tremolo_rate, rate, period) : 0;
     p.vibrato_depth = to_16(l.vibrato_depth);
     p.tremolo_depth = to_16(l.tremolo_depth);
-    // At least a millisecond of attack: a wave that starts away from zero would click.
-    p.attack = std::max<int64_t>(us_to_samples(l.attack, rate), rate / 1000);
+    // At least a millisecond of attack: a wave that starts away from zero would click. A
+    // loop has no start to click at, and its envelope comes round again every period.
+    p.attack = std::max<int64_t>(us_to_samples(l.attack, rate), period ? 0 : rate / 1000);
     p.hold = us_to_samples(l.hold, rate);
     p.decay = us_to_samples(l.decay, rate);
     p.release = us_to_samples(l.release, rate);
@@ -318,7 +319,8 @@ std::vector<int8_t> sound_render(const sound_recipe& r) {
     std::vector<int64_t> mix(size_t(total), 0);
     for (size_t i = 0; i < r.layers.size(); i++) {
         const sound_layer& l = r.layers[i];
-        int64_t start = r.loop ? 0 : us_to_samples(l.start, r.rate);
+        // A start in the last odd sample lies past the even length.
+        int64_t start = r.loop ? 0 : std::min(us_to_samples(l.start, r.rate), total);
         layer_plan p = plan_layer(l, l.freq, r.rate, r.loop ? uint32_t(length) : 0,
                                   r.loop ? length : length - start, name_seed(r.name, i));
         render_layer(p, NEVER, total - start, r.loop ? length : 0, mix.data() + start);
