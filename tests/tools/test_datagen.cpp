@@ -17,6 +17,7 @@
 #include "render/globe.h"
 #include "render/image8.h"
 #include "tools/datagen/datagen.h"
+#include "tools/datagen/sounds.h"
 
 namespace vantrel {
 namespace {
@@ -354,9 +355,11 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
                            "logo.img8",          "automat34.img8",    "logo_zorive.img8",
                            "cockpit.cpt",        CZECH_CATALOG,       "stars.catalog",
                            "equipment.dat",      "commodities.dat",   "Scenes/title.scene",
-                           "Scenes/intro.scene", "Scenes/lode.scene", "Sfx/engine.iff",
-                           "Sfx/explosion2.iff", "Sfx/bell.iff",      "music1.iff"};
-    for (const char* f : files) {
+                           "Scenes/intro.scene", "Scenes/lode.scene", "music1.iff"};
+    std::vector<std::string> names(std::begin(files), std::end(files));
+    for (const char* sound : datagen::SOUND_BANK)
+        names.push_back(std::string("Sfx/") + sound + ".iff");
+    for (const std::string& f : names) {
         auto x = read_built(f, a.c_str());
         ASSERT_FALSE(x.empty()) << f;
         EXPECT_EQ(x, read_built(f, b.c_str())) << f;
