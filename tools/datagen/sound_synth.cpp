@@ -148,48 +148,61 @@ int64_t to_16(int64_t thousandths_of_percent) {
     return thousandths_of_percent * ONE / 100000;
 }
 
-// base: the layer's frequency in mHz (a note's, for an instrument); period: the loop length
-// in samples or 0; sweep_len: the samples its sweeps take.
+// Frequency steps, sweeps, trill and vibrato. base: the layer's frequency in mHz (a note's,
+// for an instrument); period: the loop length in samples or 0.
+void plan_pitch(const sound_layer& l, int64_t base, uint32_t rate, uint32_t period, layer_plan* p) {
+    uint64_t detune = l.detune ? pow2_q30(l.detune, 1200000) : Q30;
+    auto step = [&](int64_t mhz) {
+        return mhz ? (phase_step(mhz, rate, period) * detune) >> 30 : 0;
+    };
+    p->step0 = step(base);
+    p->step1 = l.sweep_to && l.freq ? step(l.sweep_to) : p->step0;
+    p->sweep = l.sweep;
+    if (p->sweep == sound_sweep::exponential) p->sweep_log = log2_q32(p->step1, p->step0);
+    if (l.trill_freq) {
+        p->trill_step = step(l.trill_freq);
+        p->trill_len = std::max<int64_t>(us_to_samples(l.trill_time, rate), 1);
+    }
+    p->duty = uint64_t(l.duty) * TURN / 100000;
+    p->dc = (2 * l.duty - 100000) * ONE / 100000;
+    p->vibrato_step = l.vibrato_rate ? phase_step(l.vibrato_rate, rate, period) : 0;
+    p->vibrato_depth = to_16(l.vibrato_depth);
+}
+
+void plan_level(const sound_layer& l, uint32_t rate, uint32_t period, layer_plan* p) {
+    // At least a millisecond of attack: a wave that starts away from zero would click. A
+    // loop has no start to click at, and its envelope comes round again every period.
+    p->attack = std::max<int64_t>(us_to_samples(l.attack, rate), period ? 0 : rate / 1000);
+    p->hold = us_to_samples(l.hold, rate);
+    p->decay = us_to_samples(l.decay, rate);
+    p->release = us_to_samples(l.release, rate);
+    p->curve = l.curve;
+    p->sustain = to_16(l.sustain);
+    p->tremolo_step = l.tremolo_rate ? phase_step(l.tremolo_rate, rate, period) : 0;
+    p->tremolo_depth = to_16(l.tremolo_depth);
+    p->level = to_16(l.level);
+}
+
+void plan_filter(const sound_layer& l, layer_plan* p) {
+    p->has_filter = l.cutoff != 0;
+    p->cut0 = l.cutoff;
+    p->cut1 = l.cutoff_to;
+    p->cut_sweep = l.cutoff_sweep;
+    if (p->has_filter && p->cut_sweep == sound_sweep::exponential)
+        p->cut_log = log2_q32(uint64_t(p->cut1), uint64_t(p->cut0));
+}
+
+// sweep_len: the samples the layer's sweeps take.
 layer_plan plan_layer(const sound_layer& l, int64_t base, uint32_t rate, uint32_t period,
                       int64_t sweep_len, uint32_t seed) {
     layer_plan p{};
     p.wave = l.wave;
     p.rate = rate;
-    uint64_t detune = l.detune ? pow2_q30(l.detune, 1200000) : Q30;
-    auto step = [&](int64_t mhz) {
-        return mhz ? (phase_step(mhz, rate, period) * detune) >> 30 : 0;
-    };
-    p.step0 = step(base);
-    p.step1 = l.sweep_to && l.freq ? step(l.sweep_to) : p.step0;
-    p.sweep = l.sweep;
-    p.sweep_len = std::max<int64_t>(sweep_len, 1);
-    if (p.sweep == sound_sweep::exponential) p.sweep_log = log2_q32(p.step1, p.step0);
-    if (l.trill_freq) {
-        p.trill_step = step(l.trill_freq);
-        p.trill_len = std::max<int64_t>(us_to_samples(l.trill_time, rate), 1);
-    }
-    p.duty = uint64_t(l.duty) * TURN / 100000;
-    p.dc = (2 * l.duty - 100000) * ONE / 100000;
-    p.vibrato_step = l.vibrato_rate ? phase_step(l.vibrato_rate, rate, period) : 0;
-    p.tremolo_step = l.tremolo_rate ? phase_step(l.tremolo_rate, rate, period) : 0;
-    p.vibrato_depth = to_16(l.vibrato_depth);
-    p.tremolo_depth = to_16(l.tremolo_depth);
-    // At least a millisecond of attack: a wave that starts away from zero would click. A
-    // loop has no start to click at, and its envelope comes round again every period.
-    p.attack = std::max<int64_t>(us_to_samples(l.attack, rate), period ? 0 : rate / 1000);
-    p.hold = us_to_samples(l.hold, rate);
-    p.decay = us_to_samples(l.decay, rate);
-    p.release = us_to_samples(l.release, rate);
-    p.curve = l.curve;
-    p.sustain = to_16(l.sustain);
-    p.has_filter = l.cutoff != 0;
-    p.cut0 = l.cutoff;
-    p.cut1 = l.cutoff_to;
-    p.cut_sweep = l.cutoff_sweep;
-    if (p.has_filter && p.cut_sweep == sound_sweep::exponential)
-        p.cut_log = log2_q32(uint64_t(p.cut1), uint64_t(p.cut0));
-    p.level = to_16(l.level);
     p.seed = seed;
+    p.sweep_len = std::max<int64_t>(sweep_len, 1);
+    plan_pitch(l, base, rate, period, &p);
+    plan_level(l, rate, period, &p);
+    plan_filter(l, &p);
     return p;
 }
 
