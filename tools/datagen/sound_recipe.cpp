@@ -247,7 +247,10 @@ bool read_effect_line(word_reader& r, const std::string& key, sound_recipe* s) {
     return read_layer(r, s->rate, false, &s->layers.back());
 }
 
-bool finish_effect(word_reader& r, sound_recipe* s) {
+// Checks a whole block; a fault names the block's "sound" line.
+bool finish_effect(const std::string& path, int block_line, sound_recipe* s, std::string* error) {
+    line_words at{block_line, {}, {}};
+    word_reader r(path, at, error);
     if (s->rate == 0 || s->length == 0 || s->peak == 0 || s->layers.empty())
         return r.fail("sound '" + s->name + "' needs rate, length, peak and a layer");
     int64_t samples = s->length * s->rate / 1000000;
@@ -260,42 +263,48 @@ bool finish_effect(word_reader& r, sound_recipe* s) {
     return true;
 }
 
+// "sound <name>": opens a block under a name not used before.
+bool open_effect(word_reader& r, const line_words& line, std::map<std::string, int>* opened,
+                 std::vector<sound_recipe>* out) {
+    std::string keyword, name;
+    if (out->size() == MAX_SOUNDS) return r.fail("more than 64 sounds");
+    if (!r.word("keyword", &keyword) || !r.name("sound name", &name) || !r.end()) return false;
+    auto [first, fresh] = opened->emplace(name, line.number);
+    if (!fresh)
+        return r.fail("sound '" + name + "' is already on line " + std::to_string(first->second));
+    out->emplace_back();
+    out->back().name = name;
+    out->back().source = std::string(line.text) + "\n";
+    return true;
+}
+
 } // namespace
 
 bool sound_read_effects(std::string_view text, const std::string& path,
                         std::vector<sound_recipe>* out, std::string* error) {
     out->clear();
-    std::map<std::string, int> seen;
-    std::vector<line_words> lines = split_lines(text);
-    for (size_t i = 0; i <= lines.size(); i++) {
-        line_words last{lines.empty() ? 1 : lines.back().number, {}, {}};
-        const line_words& line = i < lines.size() ? lines[i] : last;
+    std::map<std::string, int> opened;
+    int block_line = 0;
+    for (const line_words& line : split_lines(text)) {
         word_reader r(path, line, error);
-        bool opens = i == lines.size() || line.words[0] == "sound";
-        if (opens && !out->empty() && !finish_effect(r, &out->back())) return false;
-        if (i == lines.size()) break;
-        std::string key;
-        r.word("keyword", &key);
-        if (!opens) {
-            if (out->empty()) return r.fail("'" + key + "' before the first 'sound'");
-            if (!read_effect_line(r, key, &out->back())) return false;
-            out->back().source += std::string(line.text) + "\n";
+        if (line.words[0] == "sound") {
+            if (!out->empty() && !finish_effect(path, block_line, &out->back(), error))
+                return false;
+            if (!open_effect(r, line, &opened, out)) return false;
+            block_line = line.number;
             continue;
         }
-        if (out->size() == MAX_SOUNDS) return r.fail("more than 64 sounds");
-        out->emplace_back();
-        if (!r.name("sound name", &out->back().name) || !r.end()) return false;
-        auto [first, fresh] = seen.emplace(out->back().name, line.number);
-        if (!fresh)
-            return r.fail("sound '" + out->back().name + "' is already on line " +
-                          std::to_string(first->second));
-        out->back().source = std::string(line.text) + "\n";
+        std::string key;
+        r.word("keyword", &key);
+        if (out->empty()) return r.fail("'" + key + "' before the first 'sound'");
+        if (!read_effect_line(r, key, &out->back())) return false;
+        out->back().source += std::string(line.text) + "\n";
     }
     if (out->empty()) {
         *error = path + ":1: no sound";
         return false;
     }
-    return true;
+    return finish_effect(path, block_line, &out->back(), error);
 }
 
 namespace {
