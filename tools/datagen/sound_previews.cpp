@@ -84,7 +84,6 @@ bool sound_previews(const std::string& game_dir, const std::string& assets_dir,
     const std::string dir = out_dir + "/sounds";
     std::error_code ignored;
     std::filesystem::create_directories(dir, ignored);
-    std::printf("%-20s %9s %15s %9s\n", "sound", "rate", "length", "");
     for (const sound_recipe& r : recipes) {
         // Loops are heard three seconds long, so that the seam comes round several times.
         uint32_t repeat_to = r.loop ? 3 * r.rate : 0;
