@@ -17,6 +17,7 @@
 #include "render/globe.h"
 #include "render/image8.h"
 #include "tools/datagen/datagen.h"
+#include "tools/datagen/sounds.h"
 
 namespace vantrel {
 namespace {
@@ -349,13 +350,16 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
                           "'";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }
-    const char* files[] = {"stihac.model",       "stihac_cz.model",  "stanice_dock_lo.model",
-                           "zeme_ul.model",      "zeme.globe",       "mesic.globe",
-                           "logo.img8",          "automat34.img8",   "logo_zorive.img8",
-                           "cockpit.cpt",        CZECH_CATALOG,      "stars.catalog",
-                           "equipment.dat",      "commodities.dat",  "Scenes/title.scene",
-                           "Scenes/intro.scene", "Scenes/lode.scene"};
-    for (const char* f : files) {
+    const char* files[] = {"stihac.model",       "stihac_cz.model",   "stanice_dock_lo.model",
+                           "zeme_ul.model",      "zeme.globe",        "mesic.globe",
+                           "logo.img8",          "automat34.img8",    "logo_zorive.img8",
+                           "cockpit.cpt",        CZECH_CATALOG,       "stars.catalog",
+                           "equipment.dat",      "commodities.dat",   "Scenes/title.scene",
+                           "Scenes/intro.scene", "Scenes/lode.scene", "music1.iff"};
+    std::vector<std::string> names(std::begin(files), std::end(files));
+    for (const char* sound : datagen::SOUND_BANK)
+        names.push_back(std::string("Sfx/") + sound + ".iff");
+    for (const std::string& f : names) {
         auto x = read_built(f, a.c_str());
         ASSERT_FALSE(x.empty()) << f;
         EXPECT_EQ(x, read_built(f, b.c_str())) << f;

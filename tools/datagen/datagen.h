@@ -77,6 +77,9 @@ bool generate_tables(const asset_context& c);
 // Scenes/<name>.scene from each assets/Scenes/<name>.scn; a bad line fails the build with
 // "<file>:<line>: <reason>".
 bool generate_scenes(const asset_context& c);
+// Sfx/<name>.iff from each block of assets/sounds/effects.txt and music1.iff from
+// assets/sounds/music1.txt; a bad line fails the build with "<file>:<line>: <reason>".
+bool generate_sounds(const asset_context& c);
 // The bytes of a scene file from the text of its source (path names it in messages).
 bool scene_compile(std::string_view text, const std::string& path, std::vector<uint8_t>* out,
                    std::string* error);

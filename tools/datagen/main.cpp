@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     c.out_dir = argv[2];
     c.earth_image = "/usr/share/xplanet/images/earth.jpg";
     bool ok = generate_models(c) && generate_globes(c) && generate_images(c) && generate_panel(c) &&
-              generate_catalogs(c) && generate_stars(c) && generate_tables(c) && generate_scenes(c);
+              generate_catalogs(c) && generate_stars(c) && generate_tables(c) &&
+              generate_scenes(c) && generate_sounds(c);
     return ok ? 0 : 1;
 }

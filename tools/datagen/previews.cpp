@@ -14,6 +14,7 @@
 #include "render/palette.h"
 #include "render/span.h"
 #include "tools/datagen/datagen.h"
+#include "tools/datagen/sounds.h"
 
 namespace vantrel::datagen {
 
@@ -369,11 +370,11 @@ bool globe_sheet(const std::string& game_dir, const std::string& out, const pale
 
 bool write_previews(const std::string& game_dir, const std::string& assets_dir,
                     const std::string& out_dir) {
-    (void)assets_dir;
     mkdir(out_dir.c_str(), 0755);
     palette pal = game_palette();
     return panel_sheet(game_dir, out_dir, pal) && globe_sheet(game_dir, out_dir, pal) &&
-           image_sheets(assets_dir, out_dir, pal) && model_sheets(game_dir, out_dir, pal);
+           image_sheets(assets_dir, out_dir, pal) && model_sheets(game_dir, out_dir, pal) &&
+           sound_previews(game_dir, assets_dir, out_dir);
 }
 
 } // namespace vantrel::datagen
