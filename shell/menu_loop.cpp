@@ -35,16 +35,6 @@ frame_target screen_buffers() {
     return frame_target{g_chunky, g_depth, g_spans, SCREEN_WIDTH, SCREEN_HEIGHT};
 }
 
-// The game palette with the menu's own colours: three star greys, menu text, highlight and
-// text shadow at 90-95.
-void menu_palette(uint8_t* rgb768) {
-    static const uint8_t MENU_COLOURS[6][3] = {{70, 75, 95},    {140, 145, 170}, {230, 235, 255},
-                                               {150, 150, 165}, {255, 90, 60},   {0, 0, 0}};
-    build_game_palette();
-    std::memcpy(rgb768, g_game_palette, 768);
-    std::memcpy(rgb768 + 90 * 3, MENU_COLOURS, sizeof MENU_COLOURS);
-}
-
 // Frames of the menu until a choice is made; the presentation layer's quit signal counts
 // as QUIT.
 int menu_frames(present_screen* screen, uint8_t* frame) {
@@ -80,7 +70,7 @@ int menu_visit() {
     present_screen* screen = present_amiga_open(SCREEN_WIDTH, SCREEN_HEIGHT, "Vantrel");
     if (!screen) return MENU_START;
     uint8_t palette[768];
-    menu_palette(palette);
+    scene_base_palette(palette);
     present_amiga_set_palette(screen, palette);
     graphics_resolved g;
     graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
