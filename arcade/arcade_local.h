@@ -67,6 +67,9 @@ struct arcade_state {
 extern const mat3 ARCADE_NOSE_UP;
 extern const mat3 ARCADE_NOSE_DOWN;
 
+// The running arcade's state (for measuring a frame in a chosen state).
+arcade_state* arcade_current();
+
 void arcade_stars_init(arcade_state* a);
 void arcade_bursts(arcade_state* a);
 void arcade_draw(arcade_state* a, int32_t dt);

@@ -209,6 +209,10 @@ bool open_screen(arcade_state* a, const mode_request* request, const graphics_re
 
 } // namespace
 
+arcade_state* arcade_current() {
+    return &g_arcade;
+}
+
 bool arcade_mode_begin(const mode_request* request) {
     arcade_state* a = &g_arcade;
     a->running = false;
