@@ -144,13 +144,12 @@ void new_game(arcade_state* a, uint32_t seed) {
     take_effects(a);
 }
 
-// dt from the date stamp; before midnight's wrap or after a stall it counts as one frame.
 int32_t frame_dt(arcade_state* a) {
     amiga_datestamp now;
     amiga_date_stamp(&now);
-    int32_t dt = datestamp_elapsed_ms(&a->last_stamp, &now);
+    int32_t dt = arcade_frame_ms(&a->last_stamp, &now);
     a->last_stamp = now;
-    return dt < 0 || dt > 200 ? 20 : dt;
+    return dt;
 }
 
 shooter_input held_input(const arcade_state* a, const present_input& in) {
@@ -208,6 +207,11 @@ bool open_screen(arcade_state* a, const mode_request* request, const graphics_re
 }
 
 } // namespace
+
+int32_t arcade_frame_ms(const amiga_datestamp* before, const amiga_datestamp* now) {
+    int32_t dt = datestamp_elapsed_ms(before, now);
+    return dt < 0 || dt > 200 ? 20 : dt;
+}
 
 arcade_state* arcade_current() {
     return &g_arcade;

@@ -21,6 +21,7 @@
 #include <cstdint>
 
 #include "arcade/shooter.h"
+#include "platform/host.h"
 #include "shell/game_mode.h"
 
 namespace vantrel {
@@ -46,6 +47,10 @@ void cabinet_hole_plain(cabinet_hole* out);
 // fits, the space dropped; at 63 characters; or the widest prefix that fits), 10 pixels apart,
 // with shadow colour 95. Returns the y below the last line.
 int arcade_text(uint8_t* frame, int width, int height, int y, const char* text, uint8_t colour);
+
+// Milliseconds between two date stamps as a frame's dt: below zero (the day turned over at
+// midnight) or over 200 ms it counts as 20.
+int32_t arcade_frame_ms(const amiga_datestamp* before, const amiga_datestamp* now);
 
 // The arcade as a mode of the main menu.
 bool arcade_mode_begin(const mode_request* request);

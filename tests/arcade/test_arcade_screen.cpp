@@ -1,4 +1,4 @@
-// The cabinet's screen hole and the arcade's centred, wrapped texts.
+// The cabinet's screen hole, the arcade's centred, wrapped texts and its frame time.
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -61,6 +61,18 @@ TEST(ArcadeScreen, TextBreaksCentresAndSpacesItsLines) {
         }
         EXPECT_EQ(got, want) << r.text;
     }
+}
+
+TEST(ArcadeScreen, FrameTimeFromTheDateStamp) {
+    const struct {
+        amiga_datestamp before, now;
+        int32_t ms;
+    } rows[] = {
+        {{9000, 600, 10}, {9000, 600, 10}, 0},    {{9000, 600, 10}, {9000, 600, 11}, 20},
+        {{9000, 600, 2999}, {9000, 601, 9}, 200}, {{9000, 600, 0}, {9000, 600, 11}, 20},
+        {{9000, 1439, 2999}, {9001, 0, 0}, 20}, // midnight: the day is not in the difference
+    };
+    for (const auto& r : rows) EXPECT_EQ(arcade_frame_ms(&r.before, &r.now), r.ms);
 }
 
 } // namespace
