@@ -8,6 +8,7 @@
 
 #include "bench/bench_game.h"
 #include "render/model_draw.h"
+#include "render/palette.h"
 #include "scenes/scene_player.h"
 #include "shell/startup.h"
 

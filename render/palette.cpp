@@ -73,4 +73,12 @@ void build_game_palette() {
     for (int i = 0; i < 4; i++) set_entry(p, 2 + i, HUD_RGB[i]);
 }
 
+void scene_base_palette(uint8_t* rgb768) {
+    static const uint8_t MENU_COLOURS[6][3] = {{70, 75, 95},    {140, 145, 170}, {230, 235, 255},
+                                               {150, 150, 165}, {255, 90, 60},   {0, 0, 0}};
+    build_game_palette();
+    std::memcpy(rgb768, g_game_palette, 768);
+    std::memcpy(rgb768 + 90 * 3, MENU_COLOURS, sizeof MENU_COLOURS);
+}
+
 } // namespace vantrel

@@ -23,6 +23,9 @@ extern const std::array<rgb8, 5> LIVERY_LIGHTS;
 extern const std::array<int, 7> LIVERY_BASE;
 
 void build_game_palette();
+// The game palette with the colours of the menu and the scenes over it: three star greys,
+// text, highlight and text shadow at 90-95.
+void scene_base_palette(uint8_t* rgb768);
 // Six materials of four shades from index `first`: main, accent, lights, dark metal,
 // glass blue and black.
 void livery_block(uint8_t* palette, int first, rgb8 main, rgb8 accent, rgb8 lights);

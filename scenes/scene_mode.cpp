@@ -2,6 +2,7 @@
 #include "scenes/scene_mode.h"
 
 #include "render/model_draw.h"
+#include "render/palette.h"
 #include "scenes/scene_player.h"
 #include "shell/game_models.h"
 #include "shell/graphics.h"

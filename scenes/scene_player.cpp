@@ -352,12 +352,4 @@ void scene_apply_palette(present_screen* screen, const scene_view* view, uint32_
     *state = 0;
 }
 
-void scene_base_palette(uint8_t* palette) {
-    static const uint8_t SCENE_COLOURS[6][3] = {{70, 75, 95},    {140, 145, 170}, {230, 235, 255},
-                                                {150, 150, 165}, {255, 90, 60},   {0, 0, 0}};
-    build_game_palette();
-    std::memcpy(palette, g_game_palette, 768);
-    std::memcpy(palette + 90 * 3, SCENE_COLOURS, sizeof SCENE_COLOURS);
-}
-
 } // namespace vantrel

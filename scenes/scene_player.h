@@ -111,8 +111,6 @@ bool scene_faded_palette(const scene_view* view, uint32_t ms, const uint8_t* pal
 // Fades and flashes onto the screen; state remembers that the last frame was faded.
 void scene_apply_palette(present_screen* screen, const scene_view* view, uint32_t ms,
                          const uint8_t* palette, int* state);
-// The game palette with the menu and scene colours at 90-95.
-void scene_base_palette(uint8_t* palette768);
 
 // The pose of the track with that id at clip time t, turned by NOSE_X_TO_Z; 0 without it.
 int scene_object_at(const anim_clip* clip, uint32_t id, int64_t t, render_pose* out);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "arcade/arcade_screen.h"
 #include "flight/flight_loop.h"
 #include "maps/map_screen.h"
 #include "scenes/scene_mode.h"
@@ -26,11 +27,6 @@ bool stand_in_step() {
 }
 void stand_in_finish() {}
 
-bool arcade_begin(const mode_request*) {
-    std::printf("arcade: not in this build yet\n");
-    return true;
-}
-
 bool port_begin(const mode_request*) {
     std::printf("port: not in this build yet\n");
     return true;
@@ -41,7 +37,7 @@ constexpr game_mode MODES[MENU_MODE_COUNT] = {
     {"flight (orbit demo)", 1, true, flight_begin, flight_step, flight_finish},
     {"flight (dock demo)", 2, true, flight_begin, flight_step, flight_finish},
     {"ship show", 0, true, ship_show_begin, ship_show_step, ship_show_finish},
-    {"arcade", 0, true, arcade_begin, stand_in_step, stand_in_finish},
+    {"arcade", 0, true, arcade_mode_begin, arcade_mode_step, arcade_mode_finish},
     {"system map", 0, false, map_mode_begin, map_mode_step, map_mode_finish},
     {"port", 0, false, port_begin, stand_in_step, stand_in_finish},
 };

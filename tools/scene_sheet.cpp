@@ -13,6 +13,7 @@
 
 #include "flight/flight_loop.h"
 #include "render/model_draw.h"
+#include "render/palette.h"
 #include "scenes/scene_player.h"
 #include "shell/graphics.h"
 #include "shell/render_services.h"

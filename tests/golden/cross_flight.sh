@@ -2,7 +2,7 @@
 # The PowerPC build of the game runs golden scripts under qemu-ppc-static in a copy of the
 # host's game directory (the data files, the ISO 8859-2 catalogs among them, are the same bytes
 # on every machine) and must print exactly the frame hashes the x86-64 build recorded: the
-# flight modes in English, and the main menu in Czech.
+# flight modes, the maps and the arcade in English, and the main menu and the arcade in Czech.
 set -euo pipefail
 exe=$1 host_game=$2 source=$3
 work=$(mktemp -d)
@@ -36,6 +36,9 @@ compare maps "$source/tests/golden/maps.script" C "$source/tests/golden/maps_has
 # The scenes on the integer vertex path, as the x86-64 test's settings file fixes it.
 compare scenes "$source/tests/golden/scenes.script" C "$source/tests/golden/scenes_hashes.txt" \
     'GRFX\000\007\000\002\003\002\000\001\000\000\000\000\000UICF\000\001\000'
+compare arcade "$source/tests/golden/arcade.script" C "$source/tests/golden/arcade_hashes.txt"
+compare "Czech arcade" "$source/tests/golden/arcade_czech.script" cs_CZ.UTF-8 \
+    "$source/tests/golden/arcade_czech_hashes.txt"
 
 echo "$passed passed, $failed failed: PowerPC frame hashes against the recorded ones"
 [[ $failed -eq 0 ]]

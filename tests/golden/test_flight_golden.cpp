@@ -1,5 +1,5 @@
-// Golden frames of the game view and both demos, and of the maps: a headless run of a fixed
-// script must give the recorded frame hashes. After an intended change in drawing, rerun with
+// Golden frames of the game view and both demos, of the maps and of the arcade: a headless run of a
+// fixed script must give the recorded frame hashes. After an intended change in drawing, rerun with
 // VANTREL_UPDATE_GOLDEN=1 to record the new hashes, and review the screenshots.
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -23,14 +23,15 @@ std::string hash_lines(const std::string& out) {
     return lines;
 }
 
-// Runs <name>.script and compares its hash lines with <name>_hashes.txt; a settings file is
-// written first when given.
-void expect_recorded(const std::string& name, long frames, const std::string& settings = "") {
+// Runs <name>.script in the language lang and compares its hash lines with <name>_hashes.txt;
+// a settings file is written first when given.
+void expect_recorded(const std::string& name, long frames, const std::string& lang = "C",
+                     const std::string& settings = "") {
     const std::string source = VANTREL_SOURCE_DIR "/tests/golden/";
     std::string dir = game_dir_fresh("golden-" + name);
     if (!settings.empty()) write_text(dir + "/Vantrel.cfg", settings);
     game_run run = run_game(dir, {"--headless", "--script", source + name + ".script"},
-                            {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+                            {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=" + lang});
     ASSERT_EQ(run.exit_code, 0) << run.out << run.err;
     std::string got = hash_lines(run.out);
     ASSERT_EQ(std::count(got.begin(), got.end(), '\n'), frames) << run.out;
@@ -52,7 +53,12 @@ TEST(MapsGolden, BothMapsAsRecorded) {
 const std::string SCENES_SETTINGS("GRFX\0\7\0\2\3\2\0\1\0\0\0\0\0UICF\0\1\0", 24);
 
 TEST(ScenesGolden, IntroTitleAndShipShowAsRecorded) {
-    expect_recorded("scenes", 13, SCENES_SETTINGS);
+    expect_recorded("scenes", 13, "C", SCENES_SETTINGS);
+}
+
+TEST(ArcadeGolden, EnglishAndCzechAsRecorded) {
+    expect_recorded("arcade", 5);
+    expect_recorded("arcade_czech", 1, "cs_CZ.UTF-8");
 }
 
 } // namespace
