@@ -1,35 +1,17 @@
 // An arcade frame (rules, drawing and headless present) with all 36 ships on the screen and
 // bursts alive, timed frame by frame: median and 95th percentile. `make bench-callgrind`
 // counts its instructions.
-#include <algorithm>
-#include <benchmark/benchmark.h>
-#include <chrono>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
-#include <vector>
-
 #include "arcade/arcade_local.h"
-#include "platform/files.h"
-#include "platform/headless/headless.h"
+#include "bench/bench_game.h"
 #include "shell/game_models.h"
-#include "shell/graphics.h"
-#include "shell/render_services.h"
 #include "shell/startup.h"
 
 namespace vantrel {
 namespace {
 
-uint8_t g_chunky[320 * 256];
-int32_t g_depth[320 * 256];
-depth_span g_spans[SPAN_CAPACITY];
-
 // The game's data and models, and the arcade opened on them; its lines kept out of the report.
 bool open_arcade() {
-    std::fflush(stdout);
-    int saved = dup(1), null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    close(null);
+    quiet_stdout quiet;
     progdir_set(VANTREL_GAME_DIR);
     render_services_install();
     present_settings settings;
@@ -41,9 +23,6 @@ bool open_arcade() {
     graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
     const mode_request request = {0, {g_chunky, g_depth, g_spans, 320, 256}};
     ok = ok && load_detail_models(int(g.detail)) && arcade_mode_begin(&request);
-    std::fflush(stdout);
-    dup2(saved, 1);
-    close(saved);
     return ok && arcade_current()->running;
 }
 
@@ -69,19 +48,13 @@ void keep_busy(arcade_state* a) {
 void BM_arcade_frame(benchmark::State& state) {
     if (!open_arcade()) return state.SkipWithError("the game data is not built");
     arcade_state* a = arcade_current();
-    std::vector<double> us;
+    frame_times times;
     for (auto _ : state) {
         keep_busy(a);
-        auto t0 = std::chrono::steady_clock::now();
-        arcade_mode_step();
-        us.push_back(
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0)
-                .count());
+        times.time([] { arcade_mode_step(); });
     }
     arcade_mode_finish();
-    std::sort(us.begin(), us.end());
-    state.counters["median_us"] = us[us.size() / 2];
-    state.counters["p95_us"] = us[us.size() * 95 / 100];
+    times.report(state);
 }
 BENCHMARK(BM_arcade_frame)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 

@@ -3,9 +3,13 @@
 // would lend, with the game's console kept out of the report.
 #pragma once
 
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 #include "flight/flight_loop.h"
 #include "platform/headless/headless.h"
@@ -55,5 +59,24 @@ inline bool prepare_game() {
     g_ready = true;
     return true;
 }
+
+// Frame times in microseconds, reported as the median and the 95th percentile.
+struct frame_times {
+    std::vector<double> us;
+    template <class Frame>
+    void time(Frame&& frame) {
+        auto t0 = std::chrono::steady_clock::now();
+        frame();
+        us.push_back(
+            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0)
+                .count());
+    }
+    void report(benchmark::State& state) {
+        if (us.empty()) return;
+        std::sort(us.begin(), us.end());
+        state.counters["median_us"] = us[us.size() / 2];
+        state.counters["p95_us"] = us[us.size() * 95 / 100];
+    }
+};
 
 } // namespace vantrel

@@ -1,11 +1,6 @@
 // Whole scene frames as the player draws them, every 20 ms from the start: the intro, the
 // title behind the menu and the ship show, each timed frame by frame (median and 95th
 // percentile), on the settings' own vertex path, shading and particles.
-#include <algorithm>
-#include <benchmark/benchmark.h>
-#include <chrono>
-#include <vector>
-
 #include "bench/bench_game.h"
 #include "render/model_draw.h"
 #include "render/palette.h"
@@ -38,20 +33,17 @@ void scene_frames(benchmark::State& state, const char* name) {
     uint8_t palette[768];
     scene_base_palette(palette);
     scene_view_palette(&g_view, palette);
-    std::vector<double> frame_us;
+    frame_times times;
     uint32_t ms = 0;
     for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        scene_view_frame(&g_view, g_chunky, g_depth, g_spans, ms, ms ? 20 : 0, shading, palette);
-        frame_us.push_back(
-            std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0)
-                .count());
+        times.time([&] {
+            scene_view_frame(&g_view, g_chunky, g_depth, g_spans, ms, ms ? 20 : 0, shading,
+                             palette);
+        });
         ms += 20;
     }
     scene_view_free(&g_view);
-    std::sort(frame_us.begin(), frame_us.end());
-    state.counters["median_us"] = frame_us[frame_us.size() / 2];
-    state.counters["p95_us"] = frame_us[frame_us.size() * 95 / 100];
+    times.report(state);
 }
 
 void BM_scene_intro(benchmark::State& state) {
