@@ -71,11 +71,9 @@ TEST(AudioDevice, EachChannelPlaysOnItsOwnSideAtItsPitchAndVolume) {
 TEST(AudioDevice, FullScaleOnBothChannelsOfASideFillsSixteenBitsExactly) {
     const stream low(64, -128), high(64, 127);
     take(0xF);
-    audio_device_write(0, write_of(low, 124, 64, 1));
-    audio_device_write(3, write_of(low, 124, 64, 1));
-    audio_device_write(1, write_of(high, 124, 64, 1));
-    audio_device_write(2, write_of(high, 124, 64, 1));
-    const std::vector<int16_t> out = mix(2);
+    for (int c = 0; c < AUDIO_CHANNELS; ++c)
+        audio_device_write(c, write_of(c == 0 || c == 3 ? low : high, 124, 64, 1));
+    const std::vector<int16_t> out = mix(1);
     EXPECT_EQ(out[0], -32768);
     EXPECT_EQ(out[1], 32512);
 }
@@ -126,22 +124,6 @@ TEST(AudioDevice, AbortTakesAQueuedWriteOrAFinishedWritesUncollectedReply) {
     const std::vector<int16_t> out = mix(50);
     for (int16_t v : out) ASSERT_EQ(v, 0);
     EXPECT_FALSE(audio_device_collect(1, &reply));
-}
-
-TEST(AudioDevice, AllocationTakesOnlyFreeEnabledChannels) {
-    const uint8_t pairs[] = {3, 5, 10, 12};
-    const uint8_t all = 15;
-    audio_device_reset(AUDIO_CHANNELS);
-    EXPECT_EQ(audio_device_allocate(pairs, 4, 20), 3);
-    EXPECT_EQ(audio_device_allocate(pairs, 4, 20), 12);
-    EXPECT_EQ(audio_device_allocate(&all, 1, 127), 0);
-    EXPECT_EQ(audio_device_write(0, write_of(ramp(4, 0), 124, 64, 1)) != 0, true);
-    audio_device_free(3);
-    audio_device_free(12);
-    EXPECT_EQ(audio_device_allocate(&all, 1, 30), 15);
-    audio_device_reset(0);
-    EXPECT_EQ(audio_device_allocate(pairs, 4, 20), 0);
-    EXPECT_EQ(audio_device_write(0, write_of(ramp(4, 0), 124, 64, 1)), 0u);
 }
 
 } // namespace
