@@ -155,7 +155,14 @@ TEST_F(Sfx, OneShotsEndLoopsLastUntilStopped) {
     EXPECT_EQ(playing(3), 11);
     EXPECT_TRUE(sfx_channel(3).loop);
     EXPECT_NE(out[2 * 47999], 0);
+    // A shot that ended unseen, replaced before the next update: the update keeps the new one.
+    sfx_play(2, 1, 1, 0);
+    mix(48000);
+    sfx_play(11, 1, 1, 0);
+    sfx_update();
+    EXPECT_EQ(playing(2), 11);
     sfx_stop(11);
+    EXPECT_EQ(playing(2), -1);
     EXPECT_EQ(playing(3), -1);
     const std::vector<int16_t> after = mix(10);
     for (int16_t v : after) ASSERT_EQ(v, 0);
