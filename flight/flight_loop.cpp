@@ -212,6 +212,7 @@ void simulate(flight* f, int ticks) {
         }
     }
 }
+
 // The engine hums higher and louder with the throttle: its pitch factor runs from 0.65 at
 // rest to 1.25 at full, its volume from 20 to 48.
 void engine_sound(const flight* f) {

@@ -59,10 +59,13 @@ void menu_compose(menu_screen* ms, const menu_state* m, const menu_facts* facts)
     g_backdrop->show_palette(ms->screen, t, ms->palette, &ms->faded);
 }
 
+constexpr int MENU_MUSIC_VOLUME = 56; // of 64
+
 // The title music plays in the menu unless the player switched it off.
 void menu_music_start() {
     if (g_music_muted) return;
-    if (!music_play(g_music, 56) && g_music) std::printf("music: no free audio channels\n");
+    if (!music_play(g_music, MENU_MUSIC_VOLUME) && g_music)
+        std::printf("music: no free audio channels\n");
 }
 
 void menu_music_switch() {
@@ -70,7 +73,7 @@ void menu_music_switch() {
     if (g_music_muted)
         music_stop(g_music);
     else
-        music_play(g_music, 56);
+        music_play(g_music, MENU_MUSIC_VOLUME);
 }
 
 // Frames of the menu until a choice is made; the presentation layer's quit signal counts
