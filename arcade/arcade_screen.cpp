@@ -8,6 +8,7 @@
 #include "flight/flight_loop.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/sfx_amiga.h"
 #include "render/image8.h"
 #include "render/model_draw.h"
 #include "render/palette.h"
@@ -131,10 +132,46 @@ void trace_effects(const arcade_state* a) {
     }
 }
 
-// What the rules reported: bursts on the playfield and trace lines. The step's effect list is
-// also where the cabinet's sounds come from.
+// An effect left of x 52 sounds on the left, right of x 104 on the right, else on both.
+int effect_side(const shooter_effect& e) {
+    if (e.x < 52 * FIX16_ONE) return -1;
+    return e.x > 104 * FIX16_ONE ? 1 : 0;
+}
+
+// The cabinet's sounds, with the priority each kind of event plays at: the game's end above
+// a ship's loss or a kill, above a hit, above the shots.
+void arcade_sounds(const arcade_state* a) {
+    sfx_update();
+    const shooter_game& g = a->game;
+    for (int i = 0; i < g.effect_count; i++) {
+        const shooter_effect& e = g.effects[i];
+        switch (e.kind) {
+        case EFFECT_PLAYER_FIRED:
+            sfx_play(4, 1, effect_side(e), 0);
+            break;
+        case EFFECT_ENEMY_FIRED:
+            sfx_play(5, 1, effect_side(e), 0);
+            break;
+        case EFFECT_ENEMY_HIT:
+            sfx_play(9, 2, effect_side(e), 0);
+            break;
+        case EFFECT_ENEMY_KILLED:
+        case EFFECT_PLAYER_HIT:
+            sfx_play(e.param == 2 ? 14 : 13, 3, effect_side(e), 0);
+            break;
+        case EFFECT_GAME_OVER:
+            sfx_play(12, 4, 0, 0);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+// What the rules reported: bursts on the playfield, sounds and trace lines.
 void take_effects(arcade_state* a) {
     arcade_bursts(a);
+    arcade_sounds(a);
     trace_effects(a);
 }
 
@@ -234,6 +271,7 @@ bool arcade_mode_begin(const mode_request* request) {
     particles_init(&a->fx, a->pool, PARTICLES_GAME_CAPACITY);
     a->fx.limit = static_cast<int>(particles_mode_limit(g.particles));
     a->bursts = 0;
+    sfx_open();
     arcade_stars_init(a);
     amiga_date_stamp(&a->last_stamp);
     a->cap_last = clock_us();
@@ -263,6 +301,7 @@ bool arcade_mode_step() {
 
 void arcade_mode_finish() {
     arcade_state* a = &g_arcade;
+    sfx_close();
     if (a->screen) present_amiga_close(a->screen);
     a->screen = nullptr;
     a->running = false;

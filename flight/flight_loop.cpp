@@ -13,6 +13,7 @@
 #include "flight/furniture.h"
 #include "flight/scenery.h"
 #include "platform/prof_amiga.h"
+#include "platform/sfx_amiga.h"
 #include "render/model_draw.h"
 #include "render/palette.h"
 #include "render/text.h"
@@ -122,7 +123,8 @@ int flight_start(flight* f, const mode_request* request) {
     particles_init(&f->fx, g_particle_pool, PARTICLES_GAME_CAPACITY);
     f->fx.limit = static_cast<int>(particles_mode_limit(f->gfx.particles));
     std::printf("OK: flight test running until Escape.\n");
-    std::printf("sound: %s\n", "off (no audio channels)");
+    std::printf("sound: %s\n",
+                sfx_open() ? "on (engine + 2 effect channels)" : "off (no audio channels)");
     start_log("flight started");
     static const uint16_t PRIMARY[KEYBIND_ACTIONS] = {0x11, 0x21, 0x22}; // W, S, D
     keybind_config_defaults(&f->keys, PRIMARY);
@@ -151,6 +153,7 @@ int flight_start(flight* f, const mode_request* request) {
 
 void flight_end(flight* f) {
     std::printf("quit_requested after %u total frames\n", f->frames);
+    sfx_close();
     std::printf("OK: flight test ended.\n");
     present_amiga_close(f->screen);
     f->screen = nullptr;
@@ -211,6 +214,16 @@ int take_ticks(flight* f) {
         }
     }
 }
+
+// The engine hums higher and louder with the throttle: its pitch factor runs from 0.65 at
+// rest to 1.25 at full, its volume from 20 to 48.
+void engine_sound(const flight* f) {
+    sfx_update();
+    const fix16 pitch = FIX16_ONE + fix16_mul(f->throttle, 39321) - 22938;
+    const uint16_t period = motor_playback_period(sfx_base_period(SFX_ENGINE), pitch, FIX16_ONE);
+    sfx_engine(period, static_cast<uint8_t>(20 + ((f->throttle * 28) >> 16)));
+}
+
 // --- the HUD, the panel and the rest of the overlays --------------------------------------
 
 vec3 velocity_in_camera(const flight* f) {
@@ -225,7 +238,10 @@ vec3 velocity_in_camera(const flight* f) {
     cockpit& c = f->cp;
     cockpit_update_view(&c, f->targets, f->target_count, &f->camera, &f->vp);
     vec3 velocity = velocity_in_camera(f);
-    if (f->controls.fire && !f->fire_was) cockpit_fire(&c, &velocity, &f->vp);
+    if (f->controls.fire && !f->fire_was) {
+        cockpit_fire(&c, &velocity, &f->vp);
+        if (c.mode == COCKPIT_GUNS) sfx_play(SFX_GUN, 1, 0, 0);
+    }
     f->fire_was = f->controls.fire;
     fix16 sim_dt = static_cast<fix16>(static_cast<uint32_t>(f->plan.steps) *
                                       static_cast<uint32_t>(f->plan.dt_linear));
@@ -374,6 +390,7 @@ void flight_frame(flight* f) {
     uint32_t t1 = clock_us();
     f->timers.input += t1 - t0;
     simulate(f, ticks);
+    engine_sound(f);
     flight_place_camera(f, ticks);
     particles_update(&f->fx, f->cp.warp_level == 0 ? 0 : frame_ms);
     for (int& counter : f->light_counter)

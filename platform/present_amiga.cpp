@@ -120,13 +120,15 @@ void stop_backend() {
 int present_backend_start(const present_backend* backend, const present_settings* settings) {
     // The settings are kept for the whole run, with copies of their texts, so that callers
     // need not keep theirs alive.
-    static std::string script, shot_dir;
+    static std::string script, shot_dir, audio_wav;
     script = settings->script ? settings->script : "";
     shot_dir = settings->shot_dir ? settings->shot_dir : "";
+    audio_wav = settings->audio_wav ? settings->audio_wav : "";
     g_backend = backend;
     g_settings = *settings;
     g_settings.script = script.c_str();
     g_settings.shot_dir = shot_dir.c_str();
+    g_settings.audio_wav = audio_wav.c_str();
     g_quit = 0;
     g_frames = 0;
     if (!backend->start(&g_settings)) {

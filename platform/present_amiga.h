@@ -136,13 +136,15 @@ uint32_t present_frame_count();
 // --- the back end behind the operations -----------------------------------------------------
 
 struct present_settings {
-    bool planar = false;       // emulated bit-planes instead of a graphics-card screen
-    bool fullscreen = false;   // window back end: start in desktop fullscreen
-    int scale = 3;             // window back end: starting size in multiples of the image
-    bool aspect_4_3 = false;   // window back end: stretch the image to 4:3, not square pixels
-    uint32_t frames = 0;       // raise the quit signal after this many frames (0 = never)
-    const char* script = "";   // headless input script (empty = none); texts are copied
-    const char* shot_dir = ""; // where screenshots go (empty = current directory)
+    bool planar = false;        // emulated bit-planes instead of a graphics-card screen
+    bool fullscreen = false;    // window back end: start in desktop fullscreen
+    int scale = 3;              // window back end: starting size in multiples of the image
+    bool aspect_4_3 = false;    // window back end: stretch the image to 4:3, not square pixels
+    uint32_t frames = 0;        // raise the quit signal after this many frames (0 = never)
+    const char* script = "";    // headless input script (empty = none); texts are copied
+    const char* shot_dir = "";  // where screenshots go (empty = current directory)
+    const char* audio_wav = ""; // headless: write the sound mix here (empty = nowhere)
+    bool no_sound = false;      // every audio channel refused
 };
 
 // One back end: a display and an input source. The shared code does everything the game

@@ -62,6 +62,9 @@ int main(int argc, char** argv) {
     app.add_option("--script", options.script, "Headless input script")
         ->check(CLI::ExistingFile)
         ->needs(headless);
+    app.add_option("--audio-wav", options.audio_wav, "Headless: write the sound mix to a WAV file")
+        ->needs(headless);
+    app.add_flag("--no-sound", options.no_sound, "Play no sound (every audio channel refused)");
     app.add_option("--frames", options.frames, "Quit after this many frames")
         ->check(CLI::Validator(frame_count_fault, "INT in [1 - 4294967295]"));
     app.add_flag("--trace", vantrel::g_flight_trace,
@@ -88,6 +91,8 @@ int main(int argc, char** argv) {
     settings.frames = options.frames;
     settings.script = options.script.c_str();
     settings.shot_dir = options.shot_dir.c_str();
+    settings.audio_wav = options.audio_wav.c_str();
+    settings.no_sound = options.no_sound;
     if (!vantrel::present_backend_start(choose_backend(options), &settings)) return 1;
     int result = vantrel::game_main(options);
     uint32_t failed = vantrel::headless_failed_shots();

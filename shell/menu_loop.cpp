@@ -13,6 +13,7 @@
 #include "shell/services.h"
 #include "shell/settings_file.h"
 #include "shell/startup.h"
+#include "shell/startup_assets.h"
 #include "shell/ui_config.h"
 
 namespace vantrel {
@@ -58,6 +59,23 @@ void menu_compose(menu_screen* ms, const menu_state* m, const menu_facts* facts)
     g_backdrop->show_palette(ms->screen, t, ms->palette, &ms->faded);
 }
 
+constexpr int MENU_MUSIC_VOLUME = 56; // of 64
+
+// The title music plays in the menu unless the player switched it off.
+void menu_music_start() {
+    if (g_music_muted) return;
+    if (!music_play(g_music, MENU_MUSIC_VOLUME) && g_music)
+        std::printf("music: no free audio channels\n");
+}
+
+void menu_music_switch() {
+    g_music_muted = !g_music_muted;
+    if (g_music_muted)
+        music_stop(g_music);
+    else
+        music_play(g_music, MENU_MUSIC_VOLUME);
+}
+
 // Frames of the menu until a choice is made; the presentation layer's quit signal counts
 // as QUIT.
 int menu_frames(menu_screen* ms) {
@@ -71,6 +89,7 @@ int menu_frames(menu_screen* ms) {
     ms->previous = ms->opened;
     for (;;) {
         menu_compose(ms, &m, &facts);
+        music_update(g_music);
         frame_cap_wait(&cap_last, fps_cap_period_us(gfx_cfg.fps_cap));
         present_amiga_frame(screen, frame);
         present_input input;
@@ -80,7 +99,7 @@ int menu_frames(menu_screen* ms) {
             if (r == MENU_SAVE) {
                 settings_file_write(&gfx_cfg, &ui_cfg);
             } else if (r == MENU_MUSIC) {
-                g_music_muted = !g_music_muted; // the title music follows once audio exists
+                menu_music_switch();
             } else if (r >= 0) {
                 return r;
             }
@@ -101,7 +120,9 @@ int menu_visit() {
     graphics_resolved g;
     graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
     present_amiga_set_c2p_mode(ms.screen, g.output_path == 2 ? C2P_DELTA : C2P_MEXG);
+    menu_music_start();
     int choice = menu_frames(&ms);
+    music_stop(g_music);
     present_amiga_close(ms.screen);
     ms.screen = nullptr;
     return choice;

@@ -15,6 +15,8 @@ struct launch_options {
     std::string script;        // headless input script
     uint32_t frames = 0;       // raise the quit signal after this many frames (0 = never)
     std::string shot_dir;      // where screenshots go (empty = current directory)
+    std::string audio_wav;     // headless: the sound mix as a WAV file
+    bool no_sound = false;     // play nothing: every audio channel refused
     std::string station_model; // the optional positional argument
 };
 

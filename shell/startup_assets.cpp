@@ -13,6 +13,7 @@
 namespace vantrel {
 
 logo_record g_logo = {};
+music* g_music = nullptr;
 
 namespace {
 
@@ -85,8 +86,11 @@ int startup_models(const launch_options& options) {
 
 void startup_logo_and_music(int title_loaded) {
     startup_logo(title_loaded);
-    start_log("music %s", "missing");
-    std::printf("music: %s\n", "missing or not playable 8SVX (PROGDIR:music1.iff)");
+    music_free(g_music);
+    g_music = music_load("PROGDIR:music1.iff");
+    start_log("music %s", g_music ? "ok" : "missing");
+    std::printf("music: %s\n",
+                g_music ? "loaded" : "missing or not playable 8SVX (PROGDIR:music1.iff)");
 }
 
 } // namespace vantrel

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/music_amiga.h"
 #include "render/image8.h"
 #include "shell/options.h"
 
@@ -20,6 +21,8 @@ struct logo_record {
 };
 
 extern logo_record g_logo;
+// The title music, or null when its file is missing or unplayable.
+extern music* g_music;
 
 // Steps 9 and 10: the station model, then the ship and dock models at the resolved detail.
 // Prints the failure line and returns 0 when the game cannot go on.

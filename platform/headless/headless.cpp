@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/frame_crc.h"
+#include "platform/headless/headless_audio.h"
 #include "platform/host.h"
 #include "platform/input_script.h"
 #include "platform/png_indexed.h"
@@ -46,6 +47,7 @@ void virtual_date_stamp(amiga_datestamp* out) {
 
 void virtual_frame_end() {
     g_headless.virtual_us += 20000;
+    headless_audio_frame();
     present_frame_ended();
 }
 
@@ -122,11 +124,13 @@ int headless_start(const present_settings* settings) {
             return 0;
         }
     }
+    if (!headless_audio_start(settings->audio_wav, settings->no_sound)) return 0;
     host_clock_select(&HOST_CLOCK_VIRTUAL);
     return 1;
 }
 
 void headless_stop() {
+    headless_audio_stop();
     host_clock_select(nullptr);
 }
 

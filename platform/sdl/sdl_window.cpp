@@ -9,6 +9,7 @@
 
 #include "platform/host.h"
 #include "platform/png_indexed.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_keymap.h"
 #include "platform/window_view.h"
 
@@ -253,10 +254,12 @@ int sdl_start(const present_settings* settings) {
     g_sdl.aspect_4_3 = settings->aspect_4_3;
     g_sdl.shot_dir = settings->shot_dir;
     host_clock_select(&HOST_CLOCK_SDL);
+    sdl_audio_start(settings->no_sound);
     return 1;
 }
 
 void sdl_stop() {
+    sdl_audio_stop();
     if (g_sdl.texture) SDL_DestroyTexture(g_sdl.texture);
     if (g_sdl.renderer) SDL_DestroyRenderer(g_sdl.renderer);
     if (g_sdl.window) SDL_DestroyWindow(g_sdl.window);

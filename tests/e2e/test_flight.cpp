@@ -58,7 +58,7 @@ TEST(Flight, StartsAndEndsWithItsLines) {
     EXPECT_EQ(run.exit_code, 0) << run.err;
     size_t ok = run.out.find("OK: flight test running until Escape.\n");
     ASSERT_NE(ok, std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("sound: off (no audio channels)\n"), std::string::npos);
+    EXPECT_NE(run.out.find("sound: on (engine + 2 effect channels)\n"), std::string::npos);
     std::vector<std::string> end =
         lines_matching(run.out, "^quit_requested after [0-9]+ total frames$");
     ASSERT_EQ(end.size(), 1u);

@@ -2,7 +2,8 @@
 # The PowerPC build of the game runs golden scripts under qemu-ppc-static in a copy of the
 # host's game directory (the data files, the ISO 8859-2 catalogs among them, are the same bytes
 # on every machine) and must print exactly the frame hashes the x86-64 build recorded: the
-# flight modes, the maps and the arcade in English, and the main menu and the arcade in Czech.
+# flight modes, the maps and the arcade in English, and the main menu and the arcade in Czech;
+# the flight run's sound must be the same WAV bytes.
 set -euo pipefail
 exe=$1 host_game=$2 source=$3
 work=$(mktemp -d)
@@ -30,6 +31,16 @@ compare() {
     fi
 }
 compare flight "$source/tests/golden/flight.script" C "$source/tests/golden/flight_hashes.txt"
+# The same run's sound: the WAV's CRC-32 (gzip's trailer holds it, little-endian) as recorded.
+qemu-ppc-static "$work/vantrel" --headless --script "$source/tests/golden/flight.script" \
+    --audio-wav "$work/flight.wav" > /dev/null
+crc=$(gzip -c "$work/flight.wav" | tail -c 8 | od -An -N4 -tx4 | tr -d ' ')
+if [[ "$crc" == "$(cat "$source/tests/golden/flight_wav_crc.txt")" ]]; then
+    passed=$((passed + 1))
+else
+    echo "flight sound: PowerPC WAV CRC-32 $crc differs from the recorded one"
+    failed=$((failed + 1))
+fi
 compare "Czech menu" "$work/menu_czech.script" cs_CZ.UTF-8 \
     "$source/tests/golden/menu_czech_hashes.txt"
 compare maps "$source/tests/golden/maps.script" C "$source/tests/golden/maps_hashes.txt"

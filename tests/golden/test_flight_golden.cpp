@@ -1,11 +1,13 @@
 // Golden frames of the game view and both demos, of the maps and of the arcade: a headless run of a
 // fixed script must give the recorded frame hashes. After an intended change in drawing, rerun with
 // VANTREL_UPDATE_GOLDEN=1 to record the new hashes, and review the screenshots.
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 
 #include "e2e/run_game.h"
+#include "platform/frame_crc.h"
 
 namespace vantrel {
 namespace {
@@ -42,6 +44,24 @@ void expect_recorded(const std::string& name, long frames, const std::string& la
 
 TEST(FlightGolden, GameViewAndDemosAsRecorded) {
     expect_recorded("flight", 6);
+}
+
+// The sound of the same run (menu music, engine, the demos' hum): the cross script checks
+// that PowerPC writes the same bytes.
+TEST(FlightGolden, SoundAsRecorded) {
+    const std::string source = VANTREL_SOURCE_DIR "/tests/golden/";
+    std::string dir = game_dir_fresh("golden-flight-wav");
+    game_run run = run_game(dir, {"--headless", "--script", source + "flight.script", "--audio-wav",
+                                  dir + "/flight.wav"});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    const std::string wav = read_text(dir + "/flight.wav");
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08lx\n",
+                  static_cast<unsigned long>(
+                      frame_crc32(reinterpret_cast<const uint8_t*>(wav.data()), wav.size())));
+    const char* update = std::getenv("VANTREL_UPDATE_GOLDEN");
+    if (update && update[0] == '1') write_text(source + "flight_wav_crc.txt", crc);
+    EXPECT_EQ(crc, read_text(source + "flight_wav_crc.txt"));
 }
 
 TEST(MapsGolden, BothMapsAsRecorded) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/audio_device.h"
 #include "platform/present_amiga.h"
 #include "platform/sdl/sdl_window.h"
 
@@ -162,6 +163,45 @@ TEST_F(Window, KeysPointerHostKeysAndClose) {
     EXPECT_EQ(present_amiga_key_held(s, 0x20), 0);
     EXPECT_EQ(present_quit_requested(), 1);
     present_amiga_close(s);
+}
+
+} // namespace
+} // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// The sound card's callback through SDL's file-writing driver: channel 0 reaches only the
+// left, channel 1 only the right.
+TEST(WindowAudio, TheCallbackMixesChannelsToTheirSides) {
+    const std::string raw =
+        std::string(::testing::TempDir()) + "vantrel_audio_" + std::to_string(getpid()) + ".raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", raw.c_str(), 1);
+    present_settings settings;
+    ASSERT_EQ(present_backend_start(&PRESENT_BACKEND_SDL, &settings), 1);
+    const std::vector<int8_t> left(64, 100), right(64, -50);
+    const uint8_t pair = 3;
+    ASSERT_EQ(audio_device_allocate(&pair, 1, 0), pair);
+    ASSERT_NE(audio_device_write(0, {left.data(), 64, 300, 64, 0}), 0u);
+    ASSERT_NE(audio_device_write(1, {right.data(), 64, 300, 64, 0}), 0u);
+    SDL_Delay(300);
+    PRESENT_BACKEND_SDL.stop();
+    unsetenv("SDL_AUDIODRIVER");
+    std::FILE* f = std::fopen(raw.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    std::vector<int16_t> frames(1 << 16);
+    const size_t n = std::fread(frames.data(), 4, frames.size() / 2, f);
+    std::fclose(f);
+    std::remove(raw.c_str());
+    size_t heard = 0;
+    for (size_t k = 0; k < n; ++k) {
+        if (frames[2 * k] == 0 && frames[2 * k + 1] == 0) continue;
+        ++heard;
+        ASSERT_EQ(frames[2 * k], 2 * 64 * 100) << k;
+        ASSERT_EQ(frames[2 * k + 1], 2 * 64 * -50) << k;
+    }
+    EXPECT_GT(heard, 0u);
 }
 
 } // namespace
