@@ -357,8 +357,7 @@ TEST(BuiltData, TwoBuildsGiveIdenticalBytes) {
                            "equipment.dat",      "commodities.dat",   "Scenes/title.scene",
                            "Scenes/intro.scene", "Scenes/lode.scene", "music1.iff"};
     std::vector<std::string> names(std::begin(files), std::end(files));
-    for (const char* sound : datagen::SOUND_BANK)
-        names.push_back(std::string("Sfx/") + sound + ".iff");
+    for (const char* sound : SFX_NAMES) names.push_back(std::string("Sfx/") + sound + ".iff");
     for (const std::string& f : names) {
         auto x = read_built(f, a.c_str());
         ASSERT_FALSE(x.empty()) << f;

@@ -107,7 +107,7 @@ TEST(BuiltSounds, EveryFileParsesWithItsHeaderLengthAndLevels) {
         const expected_sound& e = EXPECTED[i];
         bool music = i == size_t(datagen::SOUND_BANK_SIZE);
         if (!music) {
-            EXPECT_STREQ(e.name, datagen::SOUND_BANK[i]);
+            EXPECT_STREQ(e.name, SFX_NAMES[i]);
         }
         std::vector<uint8_t> file =
             read_built(music ? "music1.iff" : std::string("Sfx/") + e.name + ".iff");

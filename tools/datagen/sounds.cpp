@@ -37,7 +37,7 @@ bool generate_effects(const asset_context& c) {
         return false;
     }
     // The game loads the bank by these names: a missing one would leave an effect silent.
-    for (const char* name : SOUND_BANK) {
+    for (const char* name : SFX_NAMES) {
         bool found = false;
         for (const sound_recipe& r : recipes) found = found || r.name == name;
         if (!found) {

@@ -11,28 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/sfx_amiga.h"
+
 namespace vantrel::datagen {
 
-// The effect bank in id order: the game loads "Sfx/<name>.iff" for each.
-constexpr const char* SOUND_BANK[] = {"engine",
-                                      "laser_beem",
-                                      "pulse_laser",
-                                      "pulsegun",
-                                      "pulse_shot",
-                                      "plasma_pulse",
-                                      "heavy_plasma_pulse",
-                                      "mining_laser",
-                                      "heavy_mining_laser",
-                                      "hull1",
-                                      "hull2",
-                                      "alarm",
-                                      "alarm2",
-                                      "explosion",
-                                      "explosion2",
-                                      "explosion3",
-                                      "camera",
-                                      "bell"};
-constexpr int SOUND_BANK_SIZE = 18;
+// The effect bank is the game's own list of names in id order (SFX_NAMES): the game loads
+// "Sfx/<name>.iff" for each.
+constexpr int SOUND_BANK_SIZE = SFX_COUNT;
 constexpr uint32_t SOUND_MAX_BYTES = 131070; // the longest effect the player copies
 
 enum class sound_wave { sine, triangle, square, saw, noise };
