@@ -133,8 +133,7 @@ void light_from_star(vec3* out, const space_pos* position) {
 }
 
 fix16 camera_distance(const space_pos* a, const space_pos* b) {
-    vec3 d = {fix32_narrow(wrap_sub64(a->x, b->x)), fix32_narrow(wrap_sub64(a->y, b->y)),
-              fix32_narrow(wrap_sub64(a->z, b->z))};
+    vec3 d = space_delta(a, b);
     return vec3_length(&d);
 }
 

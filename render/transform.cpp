@@ -2,12 +2,13 @@
 #include "render/transform.h"
 
 namespace vantrel {
-namespace {
 
 vec3 space_delta(const space_pos* a, const space_pos* b) {
     return vec3{fix32_narrow(wrap_sub64(a->x, b->x)), fix32_narrow(wrap_sub64(a->y, b->y)),
                 fix32_narrow(wrap_sub64(a->z, b->z))};
 }
+
+namespace {
 
 // P + (Q - P) * t per coordinate, wrapping like every other fix16 sum.
 vec3 lerp_point(const vec3& p, const vec3& q, fix16 t) {

@@ -51,6 +51,8 @@ enum : uint8_t {
 // A near-clipped triangle has at most 4 vertices, and each side plane adds at most one.
 constexpr int CLIP_MAX_VERTS = 8;
 
+// a - b per axis, wrapped in 64 bits and narrowed to fix16 metres.
+vec3 space_delta(const space_pos* a, const space_pos* b);
 // Centre from the frame size (integer halves), focal and near as given.
 view_projection view_projection_make(int width, int height, fix16 focal, fix16 near);
 

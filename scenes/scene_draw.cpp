@@ -111,11 +111,6 @@ vec3 narrowed(const space_pos& p) {
     return vec3{fix32_narrow(p.x), fix32_narrow(p.y), fix32_narrow(p.z)};
 }
 
-vec3 difference(const space_pos& a, const space_pos& b) {
-    return vec3{fix32_narrow(wrap_sub64(a.x, b.x)), fix32_narrow(wrap_sub64(a.y, b.y)),
-                fix32_narrow(wrap_sub64(a.z, b.z))};
-}
-
 space_pos moved(const space_pos& p, const vec3& metres) {
     return space_pos{wrap_add64(p.x, int64_t(metres.x) * 65536),
                      wrap_add64(p.y, int64_t(metres.y) * 65536),
@@ -123,7 +118,7 @@ space_pos moved(const space_pos& p, const vec3& metres) {
 }
 
 void beam_sparks(scene_frame* f, int event, const space_pos& from, const space_pos& to) {
-    vec3 back = difference(from, to), dir;
+    vec3 back = space_delta(&from, &to), dir;
     vec3_normalize(&dir, &back);
     vec3 at = narrowed(to);
     uint32_t seed = particles_hash(static_cast<uint32_t>(event) * 0x9E3779B1u ^ f->ms);
@@ -415,7 +410,7 @@ void scene_draw_wrecks(scene_frame* f) {
         scene_object_at(&s.clip, e.target, scene_clip_time(&s, start), &m.at);
         scene_object_at(&s.clip, e.target, scene_clip_time(&s, start > 100 ? start - 100 : 0),
                         &before);
-        vec3 step = difference(m.at.pos, before.pos);
+        vec3 step = space_delta(&m.at.pos, &before.pos);
         m.velocity = vec3{static_cast<fix16>(uint32_t(step.x) * 10u),
                           static_cast<fix16>(uint32_t(step.y) * 10u),
                           static_cast<fix16>(uint32_t(step.z) * 10u)};
