@@ -121,23 +121,18 @@ struct page_texts {
     } items[MAX];
     int count = 0;
 
-    // The text cut to max_px pixels of room (0: as it is).
-    item* add(int x, int y, uint8_t colour, const char* s, int max_px = 0) {
+    // The text cut to the whole characters that fit in max_px pixels (none when there is no
+    // room).
+    item* add(int x, int y, uint8_t colour, const char* s, int max_px = 63 * 8) {
         if (count >= MAX) return nullptr;
         item& it = items[count++];
-        int chars = max_px > 0 ? max_px / 8 : 63;
-        std::snprintf(it.text, sizeof it.text, "%.*s", chars < 0 ? 0 : chars, s);
+        int chars = max_px < 0 ? 0 : max_px / 8 > 63 ? 63 : max_px / 8;
+        std::snprintf(it.text, sizeof it.text, "%.*s", chars, s);
         it.x = x;
         it.y = y;
         it.colour = colour;
         it.button = -1;
         return &it;
-    }
-    // Right-aligned to end at `right`; returns its left edge.
-    int add_right(int right, int y, uint8_t colour, const char* s) {
-        int x = right - text_width(s);
-        add(x, y, colour, s);
-        return x;
     }
 };
 
@@ -149,10 +144,10 @@ const char* hull_name() {
 void ship_header(page_texts* t, int w) {
     HoldSummary hold;
     loadout_hold(&hold, &g_ship, &g_tables);
-    char used[24], free_mass[24], line[96];
-    loadout_format_tonnes(hold.capacity, used, sizeof used);
+    char capacity[24], free_mass[24], line[96];
+    loadout_format_tonnes(hold.capacity, capacity, sizeof capacity);
     loadout_format_tonnes(hold.free, free_mass, sizeof free_mass);
-    std::snprintf(line, sizeof line, loc(144), used, free_mass);
+    std::snprintf(line, sizeof line, loc(144), capacity, free_mass);
     int capacity_x = w - 4 - text_width(line);
     t->add(4, 16, MAP_TEXT_BRIGHT, hull_name(), capacity_x - 12);
     t->add(capacity_x, 16, MAP_TEXT, line);
