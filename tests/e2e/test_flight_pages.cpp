@@ -1,6 +1,7 @@
 // The ship's computer in flight, through headless scripts with --trace: the pages opened and
 // stepped by keys and buttons, Escape back to the cockpit with the flight going on, the map's
 // keys kept from the cockpit, the shared jump target, and the profile pages' texts and buttons.
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
@@ -89,15 +90,22 @@ TEST(FlightPages, TheMapKeepsItsKeysFromTheCockpit) {
 }
 
 TEST(FlightPages, TheJumpTargetIsSharedWithTheSystemMap) {
-    // In flight: the star map's second group becomes the target; then SYSTEM MAP shows it.
+    // Set in flight, shown on SYSTEM MAP; set there, shown in the next flight.
     game_run run =
         fly_pages("target", "10 press m\n12 press n\n14 press tab\n18 press return\n"
                             "20 press esc\n22 press esc\n30 press down\n32 press down\n"
                             "34 press down\n36 press down\n38 press down\n40 press return\n"
-                            "42 press n\n50 quit\n");
+                            "42 press n\n44 press tab\n46 press tab\n48 press return\n"
+                            "50 press esc\n52 press return\n60 press m\n70 quit\n");
     std::vector<std::string> map = traced(run.out, "map");
     ASSERT_FALSE(map.empty());
-    EXPECT_EQ(map.back().rfind("jump target: Ross 128 | ", 0), 0u) << run.out;
+    // The stand-alone map's hint starts "RMB drag", the flight's "M / N".
+    EXPECT_NE(std::find(map.begin(), map.end(),
+                        "jump target: Ross 128 | RMB drag / arrows turn, +/- zoom, click selects, "
+                        "Enter = jump target, F focus, L labels, F1 system, ESC back"),
+              map.end())
+        << run.out;
+    EXPECT_EQ(map.back().rfind("jump target: WISE 0855-0714 | Ross 128 | ", 0), 0u);
 }
 
 TEST(FlightPages, CargoAndShipShowTheLoadout) {
