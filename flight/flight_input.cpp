@@ -76,8 +76,11 @@ void run_action(flight* f, int action) {
         f->group_state = 1;
         break;
     case ACT_PROFILES:
+        pages_profiles(f);
+        break;
     case ACT_MAPS:
-        break; // the computer's pages are not part of this build's flight
+        pages_maps(f);
+        break;
     default:
         set_warp_direct(f, action - ACT_WARP0);
         break;
@@ -94,7 +97,7 @@ enum key_command : int {
     KEY_NEXT_MODE,   // the next weapon mode
     KEY_GROUP,       // the other weapon group
     KEY_NEXT_STORE,  // the next pylon store type
-    KEY_LEAVE,       // the end of the flight
+    KEY_LEAVE,       // back to the cockpit from a page, else the end of the flight
     KEY_ACTION,      // arg: the panel action
 };
 
@@ -136,6 +139,14 @@ constexpr flight_key FLIGHT_KEYS[] = {
     {RAWKEY_H, KEY_ACTION, ACT_HYPERJUMP},
 };
 
+// Escape: a page goes back to the cockpit, the cockpit ends the flight.
+void leave(flight* f) {
+    if (flight_on_page(f))
+        pages_show(f, SCREEN_COCKPIT);
+    else
+        f->quit = 1;
+}
+
 void key_command_run(flight* f, key_command command, int arg) {
     cockpit& c = f->cp;
     switch (command) {
@@ -161,7 +172,7 @@ void key_command_run(flight* f, key_command command, int arg) {
         next_store_type(f);
         break;
     case KEY_LEAVE:
-        f->quit = 1;
+        leave(f);
         break;
     case KEY_ACTION:
         run_action(f, arg);
@@ -169,7 +180,20 @@ void key_command_run(flight* f, key_command command, int arg) {
     }
 }
 
+bool map_zoom_key(int key) {
+    return key == RAWKEY_MINUS || key == RAWKEY_EQUALS || key == RAWKEY_KP_MINUS ||
+           key == RAWKEY_KP_PLUS;
+}
+
+// On a map page the zoom keys belong to the map (held, not queued), and every other key but
+// the computer's own is the map's first.
 void handle_key(flight* f, int key) {
+    int shown = f->computer.shown;
+    if (shown == PAGE_SYSTEM || shown == PAGE_STARS) {
+        if (map_zoom_key(key)) return;
+        bool computer_key = key == RAWKEY_N || key == RAWKEY_M || key == RAWKEY_I;
+        if (!computer_key && pages_key(f, key)) return;
+    }
     for (const flight_key& k : FLIGHT_KEYS)
         if (k.key == key) {
             key_command_run(f, k.command, k.arg);
@@ -203,6 +227,7 @@ void function_key(flight* f, int k) {
             return;
         }
         report_screen(f->screen, 0);
+        pages_screen_changed(f);
         // The view names are the two settings' names: the taller screen is the taller view.
         std::printf("view: %s (%dx%d)\n", view_mode_name(f->height == FRAME_H_MAX ? 1 : 0),
                     f->width, f->height);
@@ -253,6 +278,21 @@ fix16 clamp_fix16(fix16 v, fix16 lo, fix16 hi) {
     return v < lo ? lo : (v > hi ? hi : v);
 }
 
+// The drawn top bar: "<" back to the cockpit, MAPS, PROFILES, then the four warp levels.
+void bar_click(flight* f, int x) {
+    int x0[BAR_ITEMS], x1[BAR_ITEMS];
+    screen_bar_layout(f->width, x0, x1);
+    for (int i = 0; i < BAR_ITEMS; i++) {
+        if (x < x0[i] || x > x1[i]) continue;
+        if (i == 0 && flight_on_page(f)) pages_show(f, SCREEN_COCKPIT);
+        if (i == 1) run_action(f, ACT_MAPS);
+        if (i == 2) run_action(f, ACT_PROFILES);
+        if (i >= 3) run_action(f, ACT_WARP0 + (i - 3));
+    }
+}
+
+// A click on the bands works the panel; in the view it picks a target in the cockpit, hits a
+// button of the page shown, or (on a map page) is the map's to pick with.
 void mouse_click(flight* f, const present_input* in) {
     int x = in->mouse_x, y = in->mouse_y;
     if (f->use_panel) {
@@ -262,18 +302,19 @@ void mouse_click(flight* f, const present_input* in) {
             return;
         }
     } else if (y < BAR_ROWS) {
-        int x0[BAR_ITEMS], x1[BAR_ITEMS];
-        screen_bar_layout(f->width, x0, x1);
-        for (int i = 3; i < BAR_ITEMS; i++)
-            if (x >= x0[i] && x <= x1[i]) run_action(f, ACT_WARP0 + (i - 3));
+        bar_click(f, x);
         return;
     }
-    cockpit_pick(&f->cp, x, y - f->view_y0);
+    f->computer.lmb_in_view = y >= f->view_y0 && y < f->view_y1;
+    if (flight_on_page(f))
+        pages_click(f, x, y);
+    else
+        cockpit_pick(&f->cp, x, y - f->view_y0);
 }
 
 } // namespace
 
-void flight_read_input(flight* f, int ticks) {
+void flight_read_input(flight* f, int ticks, uint32_t frame_ms) {
     present_input in;
     present_amiga_poll_input(f->screen, &in);
     // Function keys act once per press, however long they are held.
@@ -283,12 +324,26 @@ void flight_read_input(flight* f, int ticks) {
         f->fkey_held[k] = held;
         if (f->quit) return;
     }
+    // The escape flag and the queued Escape are the same press: it acts once.
+    bool escaped = false;
     int key;
-    while ((key = present_amiga_pop_key(f->screen)) >= 0) handle_key(f, key);
-    if (in.escape) f->quit = 1;
+    while ((key = present_amiga_pop_key(f->screen)) >= 0) {
+        escaped = escaped || key == RAWKEY_ESCAPE;
+        handle_key(f, key);
+    }
+    if (in.escape && !escaped) leave(f);
     if (in.lmb && !f->lmb_was) mouse_click(f, &in);
     f->lmb_was = in.lmb;
+    if (!in.lmb) f->computer.lmb_in_view = 0;
 
+    if (flight_on_page(f)) {
+        // The pages leave the ship to fly on: the held throttle and fire keys and the right
+        // button's steering rest while the arrows and the mouse turn a map.
+        if (!f->engines_on) f->throttle = 0;
+        f->controls = flight_controls{0, 0, 0, f->throttle, 0};
+        pages_update(f, &in, frame_ms);
+        return;
+    }
     if (!f->engines_on) {
         f->throttle = 0;
     } else if (action_held(f, 0)) {

@@ -9,7 +9,8 @@
 //
 // The parts: flight_loop (start, end, simulation, the overlays and the frame), flight_input
 // (keys, buttons and the mouse), flight_scene (placing the objects, the cameras, drawing the
-// view) and flight_stats (the 20-frame statistics and the trace lines).
+// view), flight_pages (the ship's computer: the map and profile pages that replace the view)
+// and flight_stats (the 20-frame statistics and the trace lines).
 #pragma once
 
 #include <cstdint>
@@ -66,6 +67,39 @@ struct flight_setup {
     bool decoys_drawn;
     bool traffic_real_time; // the traffic runs on the wall clock, not simulated time
     flight_camera camera;
+};
+
+// What fills the rows of the 3D view: the cockpit, or a page of the ship's computer.
+enum flight_screen : int {
+    SCREEN_COCKPIT = 0,
+    PAGE_SYSTEM, // the maps: the home system and the star neighbourhood
+    PAGE_STARS,
+    PAGE_SHIP, // the profiles: ship, pilot, cargo, missions
+    PAGE_PILOT,
+    PAGE_CARGO,
+    PAGE_MISSIONS,
+};
+constexpr int PAGE_BUTTONS = 2; // PAINT and REFUEL
+
+// A button of the page shown, in screen pixels (inclusive), and what it does.
+struct page_button {
+    int x0, y0, x1, y1;
+    int command;
+};
+
+// The computer's pages within one flight.
+struct flight_computer {
+    int shown;        // flight_screen
+    int last_profile; // the profile page opened next
+    int maps_refused; // the star catalog could not be read: the maps stay shut this flight
+    uint32_t ship_ms; // how long the SHIP page has been showing: the hull's turn
+    // The hull's reach from its axis and the half-height it shows pitched (fix16 metres).
+    fix16 hull_reach, hull_half_height;
+    int lmb_in_view; // the left button went down over the view
+    // Drawn on the page shown this frame; cleared whenever the screen changes.
+    page_button buttons[PAGE_BUTTONS];
+    int button_count;
+    uint8_t palette[768]; // the flight's palette with the map colours and the ship's livery
 };
 
 struct phase_timers {
@@ -127,6 +161,7 @@ struct flight {
     phase_timers timers;
     uint32_t fps_shown, fps_start_us;
     int station_lod;
+    flight_computer computer;
 };
 
 // flight_loop
@@ -134,12 +169,35 @@ bool flight_open_screen(flight* f, int height);
 
 // flight_input
 // Keys, panel buttons and the mouse of one frame; ticks is the frame's 20 ms ticks (throttle).
-void flight_read_input(flight* f, int ticks);
+void flight_read_input(flight* f, int ticks, uint32_t frame_ms);
 
 // flight_scene
 void flight_place_scene(flight* f);
 void flight_place_camera(flight* f, int ticks);
 void flight_render_view(flight* f, const view_scene* view);
+
+// flight_pages
+bool flight_on_page(const flight* f);
+// Clears the computer for a new flight: the cockpit shown, the page models looked up.
+void pages_start(flight* f);
+// Shows a screen (the cockpit or a page): its palette, a whole-frame present, a trace line.
+void pages_show(flight* f, int screen);
+// The keys and panel buttons MAPS and PROFILES: open the group or step through it.
+void pages_maps(flight* f);
+void pages_profiles(flight* f);
+// The map's own keys first on a map page; true when the key was used.
+bool pages_key(flight* f, int key);
+// The map's turning, zooming and picking, frame time in ms; the page's buttons on a click.
+void pages_update(flight* f, const present_input* in, uint32_t frame_ms);
+bool pages_click(flight* f, int x, int y);
+// The screen reopened (F2): the map refits the new view, the page's palette goes back on.
+void pages_screen_changed(flight* f);
+// Fills the view's rows with the page shown.
+void pages_draw(flight* f, uint32_t frame_ms);
+// A box 12 rows high, text width + 8 wide, in colour 153, the text shadowed inside at
+// (x + 4, y + 2); its inclusive rectangle goes to rect (x0, y0, x1, y1).
+void draw_button(uint8_t* frame, int pitch, int height, int x, int y, const char* text,
+                 int rect[4]);
 
 // flight_stats
 void flight_print_stats(flight* f);

@@ -138,6 +138,7 @@ int flight_start(flight* f, const mode_request* request) {
     // pylons the panel shows. Without the tables the flight flies as the placeholder it was.
     ship_setup();
     if (g_ship_ok) loadout_store_types(&g_ship, &g_tables, f->stores);
+    pages_start(f);
     f->engines_on = 1;
     f->store_type = 1;
     f->orbit_dir = vec3{0, 0, -FIX16_ONE};
@@ -234,7 +235,9 @@ vec3 velocity_in_camera(const flight* f) {
     return v;
 }
 
-[[gnu::noinline]] void run_cockpit(flight* f, const view_target* vt, int frame_ms) {
+// The cockpit runs on every screen (targets tracked, missiles flying, messages timing out);
+// only the cockpit shows its HUD.
+[[gnu::noinline]] void run_cockpit(flight* f, const view_target* vt, int frame_ms, bool hud) {
     cockpit& c = f->cp;
     cockpit_update_view(&c, f->targets, f->target_count, &f->camera, &f->vp);
     vec3 velocity = velocity_in_camera(f);
@@ -254,6 +257,7 @@ vec3 velocity_in_camera(const flight* f) {
             std::printf("trace %u: explosion at %s, %d particles\n", present_frame_count(),
                         f->targets[c.hit_target].name, f->fx.count);
     }
+    if (!hud) return;
     hud_canvas canvas = {vt->frame, vt->width, vt->height};
     cockpit_draw(&c, &canvas, f->targets, &velocity, &f->vp, HUD_COLORS.data(), 0, 0, 0);
 }
@@ -268,6 +272,10 @@ uint32_t lit_mask(flight* f) {
     mask |= 1u << (ACT_WARP0 + warp);
     for (int a = 0; a < ACT_COUNT; a++)
         if (f->light_counter[a] > 0) mask |= 1u << a;
+    // The button of the computer's group shown stays lit while its pages are up.
+    const int shown = f->computer.shown;
+    if (shown == PAGE_SYSTEM || shown == PAGE_STARS) mask |= 1u << ACT_MAPS;
+    if (shown >= PAGE_SHIP) mask |= 1u << ACT_PROFILES;
     return mask;
 }
 
@@ -314,6 +322,14 @@ void fill_panel_values(flight* f) {
     }
 }
 
+// A drawn bar item is lit for the requested warp level and for the computer's group shown.
+bool bar_active(const flight* f, int item, int warp) {
+    const int shown = f->computer.shown;
+    if (item == 1) return shown == PAGE_SYSTEM || shown == PAGE_STARS;
+    if (item == 2) return shown >= PAGE_SHIP;
+    return item >= 3 && item - 3 == warp;
+}
+
 [[gnu::noinline]] void draw_panel(flight* f) {
     if (f->use_panel) {
         fill_panel_values(f);
@@ -333,8 +349,7 @@ void fill_panel_values(flight* f) {
     screen_bar_layout(f->width, x0, x1);
     int warp = f->cp.warp_requested > 3 ? 3 : f->cp.warp_requested;
     for (int i = 0; i < BAR_ITEMS; i++)
-        bar_item(f->target.chunky, f->width, x0[i], x1[i], bar_label(i), i >= 3 && i - 3 == warp,
-                 2);
+        bar_item(f->target.chunky, f->width, x0[i], x1[i], bar_label(i), bar_active(f, i, warp), 2);
     uint8_t* strip = f->target.chunky + f->view_y1 * f->width;
     std::memset(strip, 0, static_cast<size_t>(GAUGE_STRIP_ROWS * f->width));
     draw_flight_gauges(strip, f->width, 100, fuel_gauge(), 0, (f->throttle * 100) >> 16);
@@ -345,9 +360,14 @@ bool over_panel(const flight* f, int y0, int y1) {
     return y0 < f->view_y0 || y1 >= f->view_y1;
 }
 
+// The panel, the notice and the pointer on every screen; the clock and FPS lines belong to
+// the cockpit's view.
 void draw_overlays(flight* f, const view_target* vt) {
+    bool cockpit = !flight_on_page(f);
     draw_panel(f);
-    screen_clock(vt->frame + (vt->height - 16) * vt->width, vt->width, 16, &g_world_time, nullptr);
+    if (cockpit)
+        screen_clock(vt->frame + (vt->height - 16) * vt->width, vt->width, 16, &g_world_time,
+                     nullptr);
     bool on_panel = false;
     if (g_osd_on) {
         amiga_datestamp now;
@@ -361,10 +381,12 @@ void draw_overlays(flight* f, const view_target* vt) {
             on_panel = on_panel || over_panel(f, y, y + 8);
         }
     }
-    char fps[16];
-    std::snprintf(fps, sizeof fps, "FPS %u", f->fps_shown);
-    text_draw_shadow(vt->frame, vt->width, vt->height, vt->width - 4 - text_width(fps),
-                     vt->height - 12, fps, 3, 1);
+    if (cockpit) {
+        char fps[16];
+        std::snprintf(fps, sizeof fps, "FPS %u", f->fps_shown);
+        text_draw_shadow(vt->frame, vt->width, vt->height, vt->width - 4 - text_width(fps),
+                         vt->height - 12, fps, 3, 1);
+    }
     int mx = f->screen->mouse_x, my = f->screen->mouse_y;
     draw_arrow_pointer(f->target.chunky, f->width, f->height, mx, my);
     on_panel = on_panel || over_panel(f, my, my + 10);
@@ -385,7 +407,7 @@ void flight_frame(flight* f) {
         frame_ms = (now - f->frame_last) / 1000;
         f->frame_last = now;
     }
-    flight_read_input(f, ticks);
+    flight_read_input(f, ticks, frame_ms);
     if (f->quit) return;
     uint32_t t1 = clock_us();
     f->timers.input += t1 - t0;
@@ -407,9 +429,11 @@ void flight_frame(flight* f) {
                              &f->slopes,
                              f->target.spans};
     const view_target& vt = view.target;
-    flight_render_view(f, &view);
+    bool page = flight_on_page(f);
+    if (!page) flight_render_view(f, &view);
     uint32_t t3 = clock_us();
-    run_cockpit(f, &vt, static_cast<int>(frame_ms));
+    run_cockpit(f, &vt, static_cast<int>(frame_ms), !page);
+    if (page) pages_draw(f, frame_ms);
     draw_overlays(f, &vt);
     if (g_flight_trace) flight_trace_frame(f);
     f->timers.render += clock_us() - t3;
@@ -463,6 +487,12 @@ bool flight_step() {
 
 void flight_finish() {
     flight_end(&g_flight);
+}
+
+void flight_type_key(int raw_key) {
+    if (!g_flight.screen) return;
+    present_input_key(g_flight.screen, raw_key);
+    present_input_key(g_flight.screen, raw_key | 0x80);
 }
 
 int run_flight(const mode_request* request) {

@@ -29,5 +29,8 @@ int run_flight(const mode_request* request);
 bool flight_begin(const mode_request* request);
 bool flight_step();
 void flight_finish();
+// A key pressed and released on the flight's screen, as if typed (benchmarks drive the
+// flight's pages with it).
+void flight_type_key(int raw_key);
 
 } // namespace vantrel

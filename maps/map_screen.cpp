@@ -301,6 +301,12 @@ struct map_trace {
 };
 map_trace g_trace;
 
+void trace_line(const char* all) {
+    if (g_trace.fresh || std::strcmp(all, g_trace.texts) != 0)
+        std::printf("trace %u: map %s\n", present_frame_count(), all);
+    std::snprintf(g_trace.texts, sizeof g_trace.texts, "%s", all);
+}
+
 void trace_texts(const map_texts& t, const char* hint) {
     char all[1024] = "";
     size_t used = 0;
@@ -311,9 +317,7 @@ void trace_texts(const map_texts& t, const char* hint) {
     for (int i = 0; i < t.count; i++) append(t.text[i]);
     if (hint) append(hint);
     if (used == 0) std::snprintf(all, sizeof all, "-");
-    if (g_trace.fresh || std::strcmp(all, g_trace.texts) != 0)
-        std::printf("trace %u: map %s\n", present_frame_count(), all);
-    std::snprintf(g_trace.texts, sizeof g_trace.texts, "%s", all);
+    trace_line(all);
 }
 
 void trace_clock(const world_time* time, const char* rate_label) {
@@ -433,6 +437,15 @@ void map_hint(uint8_t* frame, int width, int height, const char* text) {
     for (int i = 0; i < n; i++)
         text_draw_shadow(frame, width, height, 4, height - 11 - 9 * (n - 1 - i), lines[i], MAP_TEXT,
                          MAP_SHADOW);
+}
+
+void map_trace_restart() {
+    g_trace.fresh = true;
+}
+
+void map_trace_page(const char* texts) {
+    trace_line(texts);
+    g_trace.fresh = false;
 }
 
 // --- the stand-alone screen ------------------------------------------------------------------

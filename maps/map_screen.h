@@ -1,7 +1,7 @@
 // map_screen: the map screen: the home system (system map) or the neighbourhood (star map),
 // turned, zoomed, selected and focused by the player, with the jump target chosen on the star
 // map. One state per setting (the stand-alone screen from the main menu here, the flight's
-// computer later), each loaded on its first use and kept for the run.
+// computer in flight/), each loaded on its first use and kept for the run.
 //
 // Settled here: angles come from bangle_from_deg (the system map opens pitched 35 degrees,
 // the star map 30, both at yaw 0; pitch is held within 89 degrees either way); turning adds
@@ -55,6 +55,11 @@ void map_draw(map_state* map, uint8_t* frame, int width, int height, const world
               const char* rate_label);
 // The key hint, broken at spaces into lines that fit, drawn from the bottom up.
 void map_hint(uint8_t* frame, int width, int height, const char* text);
+
+// Tracing (--trace): the next drawn page prints its texts and clock whatever the last one
+// printed; a page other than a map prints its texts (joined by " | ") as a map does.
+void map_trace_restart();
+void map_trace_page(const char* texts);
 
 // The stand-alone screen as a mode of the main menu.
 bool map_mode_begin(const mode_request* request);

@@ -2,8 +2,8 @@
 # The PowerPC build of the game runs golden scripts under qemu-ppc-static in a copy of the
 # host's game directory (the data files, the ISO 8859-2 catalogs among them, are the same bytes
 # on every machine) and must print exactly the frame hashes the x86-64 build recorded: the
-# flight modes, the maps and the arcade in English, and the main menu and the arcade in Czech;
-# the flight run's sound must be the same WAV bytes.
+# flight modes, the computer's pages in flight, the maps and the arcade in English, and the
+# main menu and the arcade in Czech; the flight run's sound must be the same WAV bytes.
 set -euo pipefail
 exe=$1 host_game=$2 source=$3
 work=$(mktemp -d)
@@ -44,6 +44,8 @@ fi
 compare "Czech menu" "$work/menu_czech.script" cs_CZ.UTF-8 \
     "$source/tests/golden/menu_czech_hashes.txt"
 compare maps "$source/tests/golden/maps.script" C "$source/tests/golden/maps_hashes.txt"
+compare "computer pages" "$source/tests/golden/pages.script" C \
+    "$source/tests/golden/pages_hashes.txt"
 # The scenes on the integer vertex path, as the x86-64 test's settings file fixes it.
 compare scenes "$source/tests/golden/scenes.script" C "$source/tests/golden/scenes_hashes.txt" \
     'GRFX\000\007\000\002\003\002\000\001\000\000\000\000\000UICF\000\001\000'

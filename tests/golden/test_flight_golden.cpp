@@ -64,6 +64,11 @@ TEST(FlightGolden, SoundAsRecorded) {
     EXPECT_EQ(crc, read_text(source + "flight_wav_crc.txt"));
 }
 
+// The computer's pages in flight: SYSTEM, STARS with a jump target, SHIP and CARGO.
+TEST(FlightGolden, ComputerPagesAsRecorded) {
+    expect_recorded("pages", 4);
+}
+
 TEST(MapsGolden, BothMapsAsRecorded) {
     expect_recorded("maps", 4);
 }
