@@ -70,9 +70,12 @@ TEST(Port, AWalkThroughTheThreeTestPorts) {
          "Nobody comes."});
 }
 
-TEST(Port, WithoutEquipmentNothingIsChecked) {
+TEST(Port, WithoutEquipmentNothingIsCheckedAndClicksChoose) {
+    // A click on the first menu line leaves the ship; on the board a click on the selected
+    // (first) entry opens it.
     game_run run = port_run("bare",
-                            "10 press 1\n12 press 2\n14 press 1\n16 press return\n"
+                            "10 mouse 40 121\n10 lmb down\n11 lmb up\n12 press 2\n"
+                            "14 press 1\n16 mouse 100 35\n16 lmb down\n17 lmb up\n"
                             "18 press 1\n20 press 4\n22 press esc\n24 quit\n",
                             false);
     EXPECT_EQ(run.exit_code, 0) << run.err;
