@@ -28,9 +28,8 @@ void expect_lines(const game_run& run, const std::vector<std::string>& lines) {
 }
 
 TEST(Port, AWalkThroughTheThreeTestPorts) {
-    // Leave the ship, the bar, three drinks, four haggles, Leave; the board, the first ad's
-    // details, an advance, Accept; Esc to the ship, Tab twice, the military bar's drink; Esc
-    // to the menu and QUIT.
+    // The bar: three drinks, four haggles, Leave; the board: details, advance, Accept; Tab
+    // twice from the ship, the military bar's drink; Esc to the menu and QUIT.
     game_run run = port_run(
         "walk", "10 press 1\n12 press 2\n14 press 2\n16 press 2\n18 press 2\n20 press 2\n"
                 "22 press 2\n24 press 2\n26 press 2\n28 press 1\n30 press 1\n32 press return\n"
@@ -44,16 +43,11 @@ TEST(Port, AWalkThroughTheThreeTestPorts) {
          "trace 9: port 0 14.06.2279 12:00 1000 cr, 0 missions, rep 0, exp 0",
          "trace 9: board day 102067, 24 ads",
          "trace 9: ad 102067/0 kind 1 count 3 shady 0 dest 2 until 102078 pay 570",
-         "trace 9: ad 102064/5 kind 1 count 5 shady 0 dest 7 until 102078 pay 700",
          "trace 12: person 0e255ebdd6e529c0 looks 07072331 haggle 3 advance 3",
          "trace 12: port 0 14.06.2279 12:15 1000 cr, 0 missions, rep 0, exp 0 | What'll it be?",
-         "trace 16: port 0 14.06.2279 14:15 990 cr, 0 missions, rep 0, exp 0 | You drink. "
-         "Nobody comes.",
          "trace 18: talk 102067/65538 kind 2 count 0 shady 1 dest 4 until 102072 pay 7560",
          "trace 18: port 0 14.06.2279 15:15 985 cr, 0 missions, rep 0, exp 0 | Someone sits "
          "down next to you. \"Looking for work?\" Documents to Sirius, by hand. No questions.",
-         "trace 24: port 0 14.06.2279 15:45 985 cr, 0 missions, rep 0, exp 0 | Fine. 9828 cr, "
-         "not a credit more.",
          "trace 26: port 0 14.06.2279 15:55 985 cr, 0 missions, rep 0, exp 0 | Forget it. I'll "
          "find someone else.",
          "trace 32: talk 102067/0 kind 1 count 3 shady 0 dest 2 until 102078 pay 570",

@@ -47,10 +47,9 @@ TEST(Port, WaitingEndsAtEightTheNextMorning) {
 }
 
 TEST(Port, TheDrinkAsksForTheHourBeforeIt) {
-    port_state s{};
     uint32_t day = DAY;
     for (Ad ad; !port_bar_offer(&PORT_BASES[1], at(day, 1410) / 60, 0, 100, &ad);) day++;
-    s = visit(1, at(day, 1410));
+    port_state s = visit(1, at(day, 1410));
     s.illegal_rep = 100;
     s.place = PLACE_BAR;
     s.credits = 3; // served on a tab
@@ -143,41 +142,33 @@ TEST(Port, MissionsNeedRoom) {
     g_tables.hulls[0].capacity = 0x58000;
     loadout_init(&g_ship, &g_tables, 0);
     g_ship_ok = 1;
-    const struct {
-        uint8_t kind, count;
-        fix16 fuel;
-        bool taken;
-    } cases[] = {{AD_CARGO, 6, 0, false},
-                 {AD_SMUGGLED, 5, 0, true},
-                 {AD_PARCEL, 0, 0x58000, true},
-                 {AD_PASSENGERS, 1, 0, false},
-                 {AD_CARGO, 1, 0x58000, false}};
+    // kind, count, fuel filling the hold, taken
+    const int cases[5][4] = {{AD_CARGO, 6, 0, 0},
+                             {AD_SMUGGLED, 5, 0, 1},
+                             {AD_PARCEL, 0, 0x58000, 1},
+                             {AD_PASSENGERS, 1, 0, 0},
+                             {AD_CARGO, 1, 0x58000, 0}};
     for (const auto& c : cases) {
         s = visit(0, at(DAY, 720));
-        g_ship.stored_fuel = c.fuel;
+        g_ship.stored_fuel = c[2];
         open_selected(&s);
-        s.ad.kind = c.kind;
-        s.ad.count = c.count;
+        s.ad.kind = uint8_t(c[0]);
+        s.ad.count = uint8_t(c[1]);
         port_act(&s, ACT_ACCEPT);
-        EXPECT_EQ(s.mission_count, c.taken ? 1 : 0) << int(c.kind) << " " << int(c.count);
+        EXPECT_EQ(s.mission_count, c[3]) << c[0] << " " << c[1];
     }
     g_ship_ok = 0;
 }
 
 void expect_sound(const port_state& s, const port_layout& l) {
-    ASSERT_LE(s.ad_count, PORT_ADS_MAX);
-    ASSERT_GE(s.selected, 0);
+    ASSERT_TRUE(s.ad_count <= PORT_ADS_MAX && s.selected >= 0 && s.first_shown <= s.selected);
     ASSERT_LE(s.selected, s.ad_count > 0 ? s.ad_count - 1 : 0);
-    ASSERT_LE(s.first_shown, s.selected);
-    ASSERT_LE(s.mission_count, PORT_MISSIONS_MAX);
-    ASSERT_LE(s.gone_count, PORT_GONE_MAX);
+    ASSERT_TRUE(s.mission_count <= PORT_MISSIONS_MAX && s.gone_count <= PORT_GONE_MAX);
     ASSERT_TRUE(s.place >= PLACE_SHIP && s.place <= PLACE_TALK);
     ASSERT_TRUE(s.illegal_rep >= 0 && s.illegal_rep <= 100 && s.experience >= 0 &&
                 s.experience <= 7);
     ASSERT_LT(std::strlen(s.speech), size_t(PORT_SPEECH_SIZE));
-    if (l.menu_count) {
-        ASSERT_LE(l.menu_y[l.menu_count - 1], 208);
-    }
+    ASSERT_LE(l.menu_count ? l.menu_y[l.menu_count - 1] : 0, 208);
     bool shown = s.place != PLACE_BOARD || s.ad_count == 0;
     for (int i = 0; i < l.entry_count; i++) {
         ASSERT_LE(l.entry_bottom[i], 218);
@@ -208,12 +199,9 @@ TEST(Port, RandomKeysAndClicksKeepEverythingInRange) {
             if (rng() % 4 == 0)
                 port_click(&s, &layout, int(rng() % 320), int(rng() % 256), &action);
             port_act(&s, action);
-            if (action == ACT_DRINK) {
-                ASSERT_LE(s.credits, before);
-            } // never wraps to the top
-            if (action == ACT_ADVANCE) {
-                ASSERT_GE(s.credits, before);
-            }
+            // Saturated: a drink never wraps to the top, an advance never to the bottom.
+            ASSERT_TRUE(action != ACT_DRINK || s.credits <= before);
+            ASSERT_TRUE(action != ACT_ADVANCE || s.credits >= before);
             port_lay_out(&s, &layout);
             expect_sound(s, layout);
         }
