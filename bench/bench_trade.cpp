@@ -1,11 +1,15 @@
-// The equipment and goods files of the built game parsed whole, and the hold summary the
-// pages and the fitting rules compute again and again.
+// The equipment and goods files of the built game parsed whole, the hold summary the pages
+// and the fitting rules compute again and again, the port's board as generated, and a port
+// frame on the station's full board.
 #include <benchmark/benchmark.h>
 #include <string>
 
+#include "bench_game.h"
 #include "platform/files.h"
 #include "trade/equipment.h"
 #include "trade/loadout.h"
+#include "trade/people.h"
+#include "trade/port_screen.h"
 
 namespace vantrel {
 namespace {
@@ -56,6 +60,40 @@ void BM_loadout_hold(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_loadout_hold);
+
+// The station's four-day board, generated from nothing but the hash each time.
+void BM_port_ads(benchmark::State& state) {
+    Ad ads[32];
+    uint32_t day = 102067;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(port_ads(&PORT_BASES[0], day, 0, ads, 32));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_port_ads);
+
+// A frame of the ad board at the station: lay out and draw, the selection half-way down.
+void BM_port_frame(benchmark::State& state) {
+    static port_state s;
+    static port_layout layout;
+    world_time t{146976480, 0};
+    port_enter(&s, &t);
+    s.place = PLACE_BOARD;
+    s.selected = s.ad_count / 2;
+    port_scroll(&s);
+    static uint8_t frame[PORT_SCREEN_W * PORT_SCREEN_H];
+    frame_times times;
+    for (auto _ : state) {
+        times.time([&] {
+            port_lay_out(&s, &layout);
+            port_draw(&s, &layout, frame);
+        });
+        benchmark::DoNotOptimize(frame[1000]);
+    }
+    state.counters["ads"] = s.ad_count;
+    times.report(state);
+}
+BENCHMARK(BM_port_frame)->Iterations(2000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace vantrel

@@ -1,23 +1,12 @@
 // system_map: layout, projection, lines and the drawing of the home system.
 #include "maps/system_map.h"
 
+#include "render/palette.h"
 #include "render/text.h"
 
 namespace vantrel {
 
 const uint8_t MAP_PALETTE[MAP_PALETTE_COUNT][3] = {
-    {4, 6, 18},      // 152 background
-    {46, 66, 120},   // 153 planet orbits
-    {30, 42, 76},    // 154 moon orbits
-    {235, 235, 245}, // 155 bright text
-    {150, 150, 170}, // 156 text
-    {255, 140, 40},  // 157 selection brackets, menu
-    {255, 220, 90},  // 158 the star
-    {200, 180, 130}, // 159 rings
-    {80, 255, 120},  // 160 jump target
-    {80, 200, 255},  // 161 highlight
-    {50, 110, 150},  // 162 star map grid
-    {0, 0, 0},       // 163 text shadow
     // 164..171: stars by spectral class code 0..7
     {155, 176, 255},
     {170, 191, 255},
@@ -43,6 +32,7 @@ const uint8_t MAP_PALETTE[MAP_PALETTE_COUNT][3] = {
 };
 
 void map_palette_apply(uint8_t* palette768) {
+    ui_colours_apply(palette768);
     for (int i = 0; i < MAP_PALETTE_COUNT; i++) {
         for (int c = 0; c < 3; c++) palette768[(MAP_PALETTE_FIRST + i) * 3 + c] = MAP_PALETTE[i][c];
     }

@@ -16,11 +16,12 @@
 
 namespace vantrel {
 
-// The map palette: 32 colours at indices 152..183.
-constexpr int MAP_PALETTE_FIRST = 152;
-constexpr int MAP_PALETTE_COUNT = 32;
+// The map palette: the interface colours at 152..163 (render/palette), then the stars by
+// class and the bodies by type, 20 colours at 164..183.
+constexpr int MAP_PALETTE_FIRST = 164;
+constexpr int MAP_PALETTE_COUNT = 20;
 extern const uint8_t MAP_PALETTE[MAP_PALETTE_COUNT][3];
-// Writes the map colours into a 256-entry RGB palette.
+// Writes the map colours, the interface ones among them, into a 256-entry RGB palette.
 void map_palette_apply(uint8_t* palette768);
 
 enum map_colour : uint8_t {

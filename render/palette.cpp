@@ -81,4 +81,24 @@ void scene_base_palette(uint8_t* rgb768) {
     std::memcpy(rgb768 + 90 * 3, MENU_COLOURS, sizeof MENU_COLOURS);
 }
 
+const std::array<rgb8, UI_COLOUR_COUNT> UI_COLOURS = {{
+    {4, 6, 18},      // 152 background
+    {46, 66, 120},   // 153 planet orbits, buttons
+    {30, 42, 76},    // 154 moon orbits, the selection band
+    {235, 235, 245}, // 155 bright text
+    {150, 150, 170}, // 156 text
+    {255, 140, 40},  // 157 selection brackets, menu
+    {255, 220, 90},  // 158 the star
+    {200, 180, 130}, // 159 rings
+    {80, 255, 120},  // 160 jump target
+    {80, 200, 255},  // 161 highlight
+    {50, 110, 150},  // 162 star map grid
+    {0, 0, 0},       // 163 text shadow
+}};
+
+void ui_colours_apply(uint8_t* rgb768) {
+    for (int i = 0; i < UI_COLOUR_COUNT; i++)
+        set_entry(rgb768, UI_COLOUR_FIRST + i, UI_COLOURS[size_t(i)]);
+}
+
 } // namespace vantrel

@@ -30,4 +30,13 @@ void scene_base_palette(uint8_t* rgb768);
 // glass blue and black.
 void livery_block(uint8_t* palette, int first, rgb8 main, rgb8 accent, rgb8 lights);
 
+// The interface colours of the map and port screens at 152-163, in order: background, two line
+// colours (orbits; the port's selection band), bright text, text, menu and selection, star,
+// rings, jump target, highlight, grid and the text shadow.
+constexpr int UI_COLOUR_FIRST = 152;
+constexpr int UI_COLOUR_COUNT = 12;
+extern const std::array<rgb8, UI_COLOUR_COUNT> UI_COLOURS;
+// Writes the interface colours into a 256-entry RGB palette.
+void ui_colours_apply(uint8_t* rgb768);
+
 } // namespace vantrel

@@ -1,10 +1,7 @@
 // game_main: the only file that knows every mode. It runs the start-up steps in order and
-// hands the menu the mode table: one entry per main-menu choice, START to PORT. A mode that
-// is not in this build is a stand-in entry that says so and comes straight back; a new mode
-// replaces its entry.
+// hands the menu the mode table: one entry per main-menu choice, START to PORT; the menu runs
+// each from begin to finish (the port's entry is run_port's three parts).
 #include "shell/game_main.h"
-
-#include <cstdio>
 
 #include "arcade/arcade_screen.h"
 #include "flight/flight_loop.h"
@@ -17,20 +14,11 @@
 #include "shell/services.h"
 #include "shell/startup.h"
 #include "shell/startup_assets.h"
+#include "trade/port_screen.h"
 
 namespace vantrel {
 
 namespace {
-
-bool stand_in_step() {
-    return false;
-}
-void stand_in_finish() {}
-
-bool port_begin(const mode_request*) {
-    std::printf("port: not in this build yet\n");
-    return true;
-}
 
 constexpr game_mode MODES[MENU_MODE_COUNT] = {
     {"flight", 0, true, flight_begin, flight_step, flight_finish},
@@ -39,7 +27,7 @@ constexpr game_mode MODES[MENU_MODE_COUNT] = {
     {"ship show", 0, true, ship_show_begin, ship_show_step, ship_show_finish},
     {"arcade", 0, true, arcade_mode_begin, arcade_mode_step, arcade_mode_finish},
     {"system map", 0, false, map_mode_begin, map_mode_step, map_mode_finish},
-    {"port", 0, false, port_begin, stand_in_step, stand_in_finish},
+    {"port", 0, false, port_mode_begin, port_mode_step, port_mode_finish},
 };
 
 void free_title() {

@@ -2,8 +2,9 @@
 # The PowerPC build of the game runs golden scripts under qemu-ppc-static in a copy of the
 # host's game directory (the data files, the ISO 8859-2 catalogs among them, are the same bytes
 # on every machine) and must print exactly the frame hashes the x86-64 build recorded: the
-# flight modes, the computer's pages in flight, the maps and the arcade in English, and the
-# main menu and the arcade in Czech; the flight run's sound must be the same WAV bytes.
+# flight modes, the computer's pages in flight, the maps, the arcade and the port in English,
+# and the main menu, the arcade and the port in Czech; the flight run's sound must be the same
+# WAV bytes.
 set -euo pipefail
 exe=$1 host_game=$2 source=$3
 work=$(mktemp -d)
@@ -52,6 +53,9 @@ compare scenes "$source/tests/golden/scenes.script" C "$source/tests/golden/scen
 compare arcade "$source/tests/golden/arcade.script" C "$source/tests/golden/arcade_hashes.txt"
 compare "Czech arcade" "$source/tests/golden/arcade_czech.script" cs_CZ.UTF-8 \
     "$source/tests/golden/arcade_czech_hashes.txt"
+compare port "$source/tests/golden/port.script" C "$source/tests/golden/port_hashes.txt"
+compare "Czech port" "$source/tests/golden/port_czech.script" cs_CZ.UTF-8 \
+    "$source/tests/golden/port_czech_hashes.txt"
 
 echo "$passed passed, $failed failed: PowerPC frame hashes against the recorded ones"
 [[ $failed -eq 0 ]]

@@ -1,6 +1,6 @@
-// Golden frames of the game view and both demos, of the maps and of the arcade: a headless run of a
-// fixed script must give the recorded frame hashes. After an intended change in drawing, rerun with
-// VANTREL_UPDATE_GOLDEN=1 to record the new hashes, and review the screenshots.
+// Golden frames of the game view and both demos, of the maps, the arcade and the port: a headless
+// run of a fixed script must give the recorded frame hashes. After an intended change in drawing,
+// rerun with VANTREL_UPDATE_GOLDEN=1 to record the new hashes, and review the screenshots.
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -84,6 +84,11 @@ TEST(ScenesGolden, IntroTitleAndShipShowAsRecorded) {
 TEST(ArcadeGolden, EnglishAndCzechAsRecorded) {
     expect_recorded("arcade", 5);
     expect_recorded("arcade_czech", 1, "cs_CZ.UTF-8");
+}
+
+TEST(PortGolden, EnglishAndCzechAsRecorded) {
+    expect_recorded("port", 5);
+    expect_recorded("port_czech", 2, "cs_CZ.UTF-8");
 }
 
 } // namespace
