@@ -2,6 +2,7 @@
 #   make run         build and play (a window, or a headless demo without a display)
 #   make test        build and run every test, then the PowerPC build and its tests
 #   make build       build and stage the game into build/game/
+#   make install     install the game under PREFIX (/usr/local), or DESTDIR/PREFIX to stage a package
 #   make bench       build and run the benchmarks
 #   make bench-callgrind  instructions per flight frame of a fixed headless run
 #   make test-cross  build the library and its unit tests for big-endian PowerPC and run them
@@ -14,10 +15,11 @@ BUILD_PPC   ?= build-ppc
 BUILD_ASAN  ?= build-asan
 BUILD_FUZZ  ?= build-fuzz
 FUZZ_SECONDS ?= 60
+PREFIX      ?= /usr/local
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all setup configure build run test test-native test-cross bench bench-callgrind asan previews fuzz-smoke clean
+.PHONY: all setup configure build install run test test-native test-cross bench bench-callgrind asan previews fuzz-smoke clean
 
 all: build
 
@@ -29,6 +31,13 @@ configure: setup
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# The prefix is configured in, for the desktop entry names the installed program by its path.
+install: setup
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD)
 
 run: build
 	@scripts/play $(BUILD)

@@ -20,6 +20,38 @@ bool g_progdir_known = false;
 
 } // namespace
 
+namespace {
+
+bool is_directory(const char* path) {
+    struct stat st;
+    return stat(path, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// An installed game keeps its data in a directory of its own; the portable layout keeps it
+// beside the executable. The message catalogs' folder tells which is which.
+bool holds_data(const char* directory) {
+    char probe[PATH_CAPACITY];
+    int n = std::snprintf(probe, sizeof probe, "%sCatalogs", directory);
+    return n > 0 && static_cast<size_t>(n) < sizeof probe && is_directory(probe);
+}
+
+bool g_progdir_installed = false;
+
+#ifdef VANTREL_DATA_FROM_EXE
+void choose_installed_data(const char* exe_dir) {
+    if (holds_data(exe_dir)) return;
+    char installed[PATH_CAPACITY];
+    int n = std::snprintf(installed, sizeof installed, "%s%s", exe_dir, VANTREL_DATA_FROM_EXE);
+    if (n <= 0 || static_cast<size_t>(n) >= sizeof installed || !holds_data(installed)) return;
+    std::snprintf(g_progdir, sizeof g_progdir, "%s", installed);
+    g_progdir_installed = true;
+}
+#else
+void choose_installed_data(const char*) {}
+#endif
+
+} // namespace
+
 const char* progdir() {
     if (g_progdir_known) return g_progdir;
     g_progdir_known = true;
@@ -33,6 +65,7 @@ const char* progdir() {
     char* slash = std::strrchr(exe, '/');
     if (slash) slash[1] = '\0';
     std::snprintf(g_progdir, sizeof g_progdir, "%s", exe);
+    choose_installed_data(exe);
     return g_progdir;
 }
 
@@ -41,6 +74,7 @@ void progdir_set(const char* directory) {
     std::snprintf(g_progdir, sizeof g_progdir, "%s%s", directory,
                   n > 0 && directory[n - 1] == '/' ? "" : "/");
     g_progdir_known = true;
+    g_progdir_installed = false;
 }
 
 int progdir_path(const char* name, char* out, size_t size) {
@@ -51,6 +85,72 @@ int progdir_path(const char* name, char* out, size_t size) {
     else
         n = std::snprintf(out, size, "%s", name);
     return n >= 0 && static_cast<size_t>(n) < size;
+}
+
+int progdir_is_writable() {
+    const char* dir = progdir();
+    return !g_progdir_installed && access(dir, W_OK) == 0;
+}
+
+namespace {
+
+// Makes every missing directory of path (absolute, ending in '/'), private to the player as
+// the user directories are meant to be.
+const char* make_directories(char* path) {
+    for (char* slash = std::strchr(path + 1, '/'); slash; slash = std::strchr(slash + 1, '/')) {
+        *slash = '\0';
+        int made = mkdir(path, 0700);
+        int error = errno;
+        *slash = '/';
+        if (made != 0 && error != EEXIST) return std::strerror(error);
+    }
+    return nullptr;
+}
+
+// The player's directory for the kind, "<base>/vantrel/"; a relative XDG value is ignored, as
+// the convention asks.
+const char* user_directory(user_file_kind kind, char* out, size_t size) {
+    const char* xdg = std::getenv(kind == USER_CONFIG ? "XDG_CONFIG_HOME" : "XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    int n;
+    if (xdg && xdg[0] == '/')
+        n = std::snprintf(out, size, "%s/vantrel/", xdg);
+    else if (home && home[0] == '/')
+        n = std::snprintf(out, size, "%s/%s/vantrel/", home,
+                          kind == USER_CONFIG ? ".config" : ".local/state");
+    else
+        return "no home directory";
+    if (n < 0 || static_cast<size_t>(n) >= size) return "name too long";
+    return nullptr;
+}
+
+const char* leaf_of(const char* name) {
+    static constexpr char PREFIX[] = "PROGDIR:";
+    return std::strncmp(name, PREFIX, sizeof PREFIX - 1) == 0 ? name + sizeof PREFIX - 1 : name;
+}
+
+} // namespace
+
+const char* user_file_path(const char* name, user_file_kind kind, char* out, size_t size) {
+    if (progdir_is_writable()) return progdir_path(name, out, size) ? nullptr : "name too long";
+    char dir[PATH_CAPACITY];
+    const char* why = user_directory(kind, dir, sizeof dir);
+    if (!why) why = make_directories(dir);
+    if (why) return why;
+    int n = std::snprintf(out, size, "%s%s", dir, leaf_of(name));
+    return n >= 0 && static_cast<size_t>(n) < size ? nullptr : "name too long";
+}
+
+uint8_t* read_user_file(const char* name, user_file_kind kind, uint32_t* out_size) {
+    char dir[PATH_CAPACITY], path[PATH_CAPACITY];
+    if (!progdir_is_writable() && !user_directory(kind, dir, sizeof dir)) {
+        int n = std::snprintf(path, sizeof path, "%s%s", dir, leaf_of(name));
+        if (n > 0 && static_cast<size_t>(n) < sizeof path) {
+            uint8_t* data = read_file(path, out_size);
+            if (data) return data;
+        }
+    }
+    return read_file(name, out_size);
 }
 
 namespace {

@@ -49,8 +49,16 @@ const host_clock* g_clock = &HOST_CLOCK_REAL;
 
 } // namespace
 
-const host_clock HOST_CLOCK_REAL = {"real", real_counter_us, real_wait_vblank, real_date_stamp,
-                                    real_frame_end};
+const host_clock HOST_CLOCK_REAL = {"real",          real_counter_us, real_wait_vblank,
+                                    real_date_stamp, real_frame_end,  false};
+
+void virtual_date_stamp_at(uint64_t us, amiga_datestamp* out) {
+    uint64_t ticks = us / 20000;
+    uint64_t minutes = VIRTUAL_START_MINUTE + ticks / 3000;
+    out->days = VIRTUAL_START_DAYS + static_cast<int32_t>(minutes / 1440);
+    out->minute = static_cast<int32_t>(minutes % 1440);
+    out->tick = static_cast<int32_t>(ticks % 3000);
+}
 
 void host_clock_select(const host_clock* clock) {
     g_clock = clock ? clock : &HOST_CLOCK_REAL;

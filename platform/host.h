@@ -21,7 +21,14 @@ struct host_clock {
     void (*wait_vblank)();                    // until the next 50 Hz frame boundary
     void (*date_stamp)(amiga_datestamp* out); // the system date and time of day
     void (*frame_end)();                      // one call per frame, from frame_cap_wait
+    bool virtual_time;                        // the counter and date move only when a frame ends
 };
+
+// The virtual clock's first date stamp: 1 October 2026, noon.
+constexpr int32_t VIRTUAL_START_DAYS = 17805;
+constexpr int32_t VIRTUAL_START_MINUTE = 12 * 60;
+// The date stamp of a virtual clock that has run for us microseconds.
+void virtual_date_stamp_at(uint64_t us, amiga_datestamp* out);
 
 // The real-time clock over CLOCK_MONOTONIC and the local time of day.
 extern const host_clock HOST_CLOCK_REAL;

@@ -108,6 +108,7 @@ constexpr verb_info VERBS[] = {
     {"down", script_op::down, 1},   {"up", script_op::up, 1},     {"press", script_op::press, 1},
     {"mouse", script_op::mouse, 2}, {"lmb", script_op::lmb, 1},   {"rmb", script_op::rmb, 1},
     {"shot", script_op::shot, 1},   {"hash", script_op::hash, 0}, {"quit", script_op::quit, 0},
+    {"ticks", script_op::ticks, 1},
 };
 
 // Fills `ev` from the words after the frame; returns null or what is wrong.
@@ -155,6 +156,10 @@ const char* parse_event(char** words, int count, script_event* ev, char* why, si
             return "a shot is a plain file name, without directories";
         ev->file = words[2];
         break;
+    case script_op::ticks:
+        if (!parse_int(words[2], 1, SCRIPT_TICKS_MAX, &x)) return "ticks are 1 to 3000";
+        ev->a = static_cast<int32_t>(x);
+        break;
     case script_op::hash:
     case script_op::quit:
         break;
@@ -189,6 +194,29 @@ int script_key_code(const char* name) {
     if (name[0] == 'f' && parse_int(name + 1, 1, 10, &v) && name[1] != '0')
         return 0x50 + static_cast<int>(v) - 1;
     return -1;
+}
+
+void script_key_name(int code, char* out, size_t size) {
+    for (const key_name& k : KEY_NAMES) {
+        if (k.code != code) continue;
+        std::snprintf(out, size, "%s", k.name);
+        return;
+    }
+    for (const key_row& row : LETTER_ROWS) {
+        int at = code - row.first;
+        if (at >= 0 && at < static_cast<int>(std::strlen(row.letters))) {
+            std::snprintf(out, size, "%c", row.letters[at]);
+            return;
+        }
+    }
+    if (code >= 1 && code <= 9)
+        std::snprintf(out, size, "%d", code);
+    else if (code == 0x0A)
+        std::snprintf(out, size, "0");
+    else if (code >= 0x50 && code <= 0x59)
+        std::snprintf(out, size, "f%d", code - 0x50 + 1);
+    else
+        std::snprintf(out, size, "0x%02x", code);
 }
 
 int input_script_parse(const char* text, size_t size, const char* name, input_script* out,

@@ -120,8 +120,10 @@ void stop_backend() {
 int present_backend_start(const present_backend* backend, const present_settings* settings) {
     // The settings are kept for the whole run, with copies of their texts, so that callers
     // need not keep theirs alive.
-    static std::string script, shot_dir, audio_wav;
+    static std::string script, shot_dir, audio_wav, record, version;
     script = settings->script ? settings->script : "";
+    record = settings->record ? settings->record : "";
+    version = settings->version ? settings->version : "";
     shot_dir = settings->shot_dir ? settings->shot_dir : "";
     audio_wav = settings->audio_wav ? settings->audio_wav : "";
     g_backend = backend;
@@ -129,6 +131,8 @@ int present_backend_start(const present_backend* backend, const present_settings
     g_settings.script = script.c_str();
     g_settings.shot_dir = shot_dir.c_str();
     g_settings.audio_wav = audio_wav.c_str();
+    g_settings.record = record.c_str();
+    g_settings.version = version.c_str();
     g_quit = 0;
     g_frames = 0;
     if (!backend->start(&g_settings)) {
@@ -324,7 +328,7 @@ int present_amiga_describe(const present_screen* s, char* buffer, size_t size) {
 long present_amiga_chip_write_kbs(present_screen* s) {
     // Without real time there is nothing to measure against (and a virtual date stamp would
     // never move), so such runs report 0 rather than wait for ever.
-    if (!s || s->gfx_card || !s->backend->real_time) return 0;
+    if (!s || s->gfx_card || !s->backend->real_time || host_clock_current()->virtual_time) return 0;
     auto now_ms = [] {
         amiga_datestamp ds;
         amiga_date_stamp(&ds);

@@ -145,6 +145,8 @@ struct present_settings {
     const char* shot_dir = "";  // where screenshots go (empty = current directory)
     const char* audio_wav = ""; // headless: write the sound mix here (empty = nowhere)
     bool no_sound = false;      // every audio channel refused
+    const char* record = "";    // window back end: write the session as a script here
+    const char* version = "";   // the program's version, for the record's header
 };
 
 // One back end: a display and an input source. The shared code does everything the game

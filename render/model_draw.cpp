@@ -115,8 +115,8 @@ bool g_star_set = false;
 } // namespace
 
 void light_set_star(const space_pos* position) {
-    g_star = *position;
-    g_star_set = true;
+    if (position) g_star = *position;
+    g_star_set = position != nullptr;
 }
 
 void light_from_star(vec3* out, const space_pos* position) {

@@ -46,7 +46,8 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
 int material_level(int material, fix16 light_dot);
 fix16 turn_sin(uint32_t angle);
 void sun_direction(vec3* out);
-// Places the star; until then it sits one astronomical unit out along sun_direction.
+// Places the star; until then (and after a null position) it sits one astronomical unit out
+// along sun_direction.
 void light_set_star(const space_pos* position);
 void light_from_star(vec3* out, const space_pos* position);
 fix16 camera_distance(const space_pos* a, const space_pos* b);

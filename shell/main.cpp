@@ -1,5 +1,6 @@
 // main: the command line, then the game.
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -41,6 +42,9 @@ std::string frame_count_fault(std::string& text) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A write past the file-size limit then fails with an error the game reports, keeping
+    // the old settings file, instead of killing the game.
+    std::signal(SIGXFSZ, SIG_IGN);
     vantrel::launch_options options;
     bool window = false;
     bool show_version = false;
@@ -65,6 +69,9 @@ int main(int argc, char** argv) {
     app.add_option("--audio-wav", options.audio_wav, "Headless: write the sound mix to a WAV file")
         ->needs(headless);
     app.add_flag("--no-sound", options.no_sound, "Play no sound (every audio channel refused)");
+    app.add_option("--record", options.record,
+                   "Window: write every input and frame time to FILE as a headless script")
+        ->excludes(headless);
     app.add_option("--frames", options.frames, "Quit after this many frames")
         ->check(CLI::Validator(frame_count_fault, "INT in [1 - 4294967295]"));
     app.add_flag("--trace", vantrel::g_flight_trace,
@@ -93,6 +100,8 @@ int main(int argc, char** argv) {
     settings.shot_dir = options.shot_dir.c_str();
     settings.audio_wav = options.audio_wav.c_str();
     settings.no_sound = options.no_sound;
+    settings.record = options.record.c_str();
+    settings.version = vantrel::VANTREL_VERSION;
     if (!vantrel::present_backend_start(choose_backend(options), &settings)) return 1;
     int result = vantrel::game_main(options);
     uint32_t failed = vantrel::headless_failed_shots();

@@ -17,6 +17,7 @@ struct launch_options {
     std::string shot_dir;      // where screenshots go (empty = current directory)
     std::string audio_wav;     // headless: the sound mix as a WAV file
     bool no_sound = false;     // play nothing: every audio channel refused
+    std::string record;        // window: write the session as a headless script
     std::string station_model; // the optional positional argument
 };
 

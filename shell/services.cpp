@@ -1,6 +1,7 @@
 // services: program-wide helpers of the game shell.
 #include "shell/services.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,14 @@ constexpr const char* START_LOG_NAME = "PROGDIR:Vantrel_start.log";
 constexpr size_t PATH_CAPACITY = 4096;
 
 bool g_start_log_first = true;
+bool g_start_log_warned = false;
+
+// Said once a run, on stderr: the game plays on without its log.
+void start_log_failed(const char* path, const char* why) {
+    if (g_start_log_warned) return;
+    g_start_log_warned = true;
+    std::fprintf(stderr, "vantrel: cannot write the start-up log %s (%s)\n", path, why);
+}
 
 } // namespace
 
@@ -31,19 +40,22 @@ void start_log(const char* format, ...) {
     const char* mode = g_start_log_first ? "w" : "a";
     g_start_log_first = false;
     char path[PATH_CAPACITY];
-    if (!progdir_path(START_LOG_NAME, path, sizeof path)) return;
+    const char* why = user_file_path(START_LOG_NAME, USER_STATE, path, sizeof path);
+    if (why) return start_log_failed(START_LOG_NAME, why);
     FILE* f = std::fopen(path, mode);
-    if (!f) return;
+    if (!f) return start_log_failed(path, std::strerror(errno));
     va_list args;
     va_start(args, format);
     std::vfprintf(f, format, args);
     va_end(args);
     std::fputc('\n', f);
-    std::fclose(f);
+    bool lost = std::ferror(f) != 0;
+    if (std::fclose(f) != 0 || lost) start_log_failed(path, std::strerror(errno));
 }
 
 void start_log_reset() {
     g_start_log_first = true;
+    g_start_log_warned = false;
 }
 
 void osd_show(const char* format, ...) {

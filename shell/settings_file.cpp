@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/files.h"
 #include "shell/services.h"
 
 namespace vantrel {
@@ -39,27 +40,35 @@ void load_ui_after_newer_block(const uint8_t* data, uint32_t size, ui_config* ui
 
 bool settings_file_is_newer() {
     uint32_t size = 0;
-    uint8_t* data = read_file(SETTINGS_FILE_NAME, &size);
+    uint8_t* data = read_user_file(SETTINGS_FILE_NAME, USER_CONFIG, &size);
     bool newer = data && newer_graphics_block(data, size);
     read_file_free(data);
     return newer;
 }
 
-// Writes the bytes to the temporary file and renames it over the settings file; on failure
-// returns the errno of the step that failed.
-int replace_settings_file(const uint8_t* bytes, uint32_t size) {
+// The settings file's name as the messages give it: "PROGDIR:Vantrel.cfg" beside the data,
+// else the path in the player's directory.
+void settings_display_name(char* out, size_t size) {
+    if (progdir_is_writable() || user_file_path(SETTINGS_FILE_NAME, USER_CONFIG, out, size))
+        std::snprintf(out, size, "%s", SETTINGS_FILE_NAME);
+}
+
+// Writes the bytes to the temporary file and renames it over the settings file, so that a
+// failed write (a full disk, a file-size limit) leaves the old file whole; on failure returns
+// the reason.
+const char* replace_settings_file(const uint8_t* bytes, uint32_t size) {
     char path[PATH_CAPACITY], temp[PATH_CAPACITY];
-    if (!progdir_path(SETTINGS_FILE_NAME, path, sizeof path) ||
-        !progdir_path(SETTINGS_FILE_TEMP_NAME, temp, sizeof temp))
-        return ENAMETOOLONG;
+    const char* why = user_file_path(SETTINGS_FILE_NAME, USER_CONFIG, path, sizeof path);
+    if (!why) why = user_file_path(SETTINGS_FILE_TEMP_NAME, USER_CONFIG, temp, sizeof temp);
+    if (why) return why;
     FILE* f = std::fopen(temp, "wb");
-    if (!f) return errno;
+    if (!f) return std::strerror(errno);
     int error = std::fwrite(bytes, 1, size, f) == size ? 0 : errno;
     if (std::fclose(f) != 0 && error == 0) error = errno;
-    if (error == 0 && std::rename(temp, path) == 0) return 0;
+    if (error == 0 && std::rename(temp, path) == 0) return nullptr;
     if (error == 0) error = errno;
     std::remove(temp);
-    return error ? error : EIO;
+    return std::strerror(error ? error : EIO);
 }
 
 } // namespace
@@ -90,26 +99,27 @@ void settings_file_parse(const uint8_t* data, uint32_t size, graphics_config* gf
 
 void settings_file_read(graphics_config* gfx, ui_config* ui) {
     uint32_t size = 0;
-    uint8_t* data = read_file(SETTINGS_FILE_NAME, &size);
-    if (!data) data = read_file(SETTINGS_FILE_LEGACY_NAME, &size);
+    uint8_t* data = read_user_file(SETTINGS_FILE_NAME, USER_CONFIG, &size);
+    if (!data) data = read_user_file(SETTINGS_FILE_LEGACY_NAME, USER_CONFIG, &size);
     if (!data) return;
     settings_file_parse(data, size, gfx, ui);
     read_file_free(data);
 }
 
 int settings_file_write(const graphics_config* gfx, const ui_config* ui) {
+    char name[PATH_CAPACITY];
+    settings_display_name(name, sizeof name);
     if (settings_file_is_newer()) {
         std::printf("settings: %s is from a newer version of the game, left as it is; the "
                     "changes hold for this run\n",
-                    SETTINGS_FILE_NAME);
+                    name);
         return 0;
     }
     uint8_t buffer[SETTINGS_FILE_CAPACITY];
     uint32_t size = settings_file_build(gfx, ui, buffer);
-    int error = replace_settings_file(buffer, size);
-    if (error == 0) return 1;
-    std::printf("settings: could not save %s (%s); the changes hold for this run\n",
-                SETTINGS_FILE_NAME, std::strerror(error));
+    const char* why = replace_settings_file(buffer, size);
+    if (!why) return 1;
+    std::printf("settings: could not save %s (%s); the changes hold for this run\n", name, why);
     return 0;
 }
 

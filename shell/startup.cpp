@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/cpu_detect.h"
+#include "platform/input_record.h"
 #include "platform/present_amiga.h"
 #include "platform/prof_amiga.h"
 #include "shell/catalog_amiga.h"
@@ -25,6 +26,21 @@ void close_timer() {
     g_eclock_ok = 0;
 }
 
+// A recorded session notes what shapes its frames besides the input: the settings, as the
+// bytes of the settings file that gives them, and the language.
+void record_settings() {
+    if (!input_record_active()) return;
+    uint8_t bytes[SETTINGS_FILE_CAPACITY];
+    uint32_t size = settings_file_build(&gfx_cfg, &ui_cfg, bytes);
+    char text[2 * SETTINGS_FILE_CAPACITY + 64];
+    int at = std::snprintf(text, sizeof text, "settings (the bytes of %s): ", SETTINGS_FILE_NAME);
+    for (uint32_t i = 0; i < size; i++)
+        at += std::snprintf(text + at, sizeof text - at, "%02x", bytes[i]);
+    input_record_comment(text);
+    std::snprintf(text, sizeof text, "language: %s", amiga_catalog_language());
+    input_record_comment(text);
+}
+
 } // namespace
 
 void startup_banner() {
@@ -42,6 +58,7 @@ void startup_settings_and_catalog() {
     shell_at_exit(amiga_catalog_close);
     std::printf("language: %s\n", amiga_catalog_language());
     start_log("settings + catalog ok (%s)", amiga_catalog_language());
+    record_settings();
 }
 
 void startup_screen_mode(uint32_t mode_id) {

@@ -19,12 +19,17 @@ struct headless_state {
     uint64_t virtual_us;
     input_script script;
     size_t next_event;
+    size_t next_ticks; // the first event not yet looked at for a ticks line
     // Keys put down by 'press', with the frame at which they went down; they come up at
     // the first delivery of a later frame.
     bool pressed[128];
     uint32_t pressed_at[128];
     const char* shot_dir;
     uint32_t failed_shots;
+    // Where the script last put the pointer: a screen opened later finds it there, as a
+    // window's new screen finds the mouse where it is.
+    bool mouse_moved;
+    int32_t mouse_x, mouse_y;
 };
 
 headless_state g_headless;
@@ -38,21 +43,29 @@ uint64_t virtual_counter_us() {
 void virtual_wait_vblank() {}
 
 void virtual_date_stamp(amiga_datestamp* out) {
-    uint64_t ticks = g_headless.virtual_us / 20000;
-    uint64_t minutes = HEADLESS_START_MINUTE + ticks / 3000;
-    out->days = HEADLESS_START_DAYS + static_cast<int32_t>(minutes / 1440);
-    out->minute = static_cast<int32_t>(minutes % 1440);
-    out->tick = static_cast<int32_t>(ticks % 3000);
+    virtual_date_stamp_at(g_headless.virtual_us, out);
+}
+
+// The ticks the script gives the frame now ending; 1 when it says nothing. Recorded window
+// sessions say how long each slow frame took, so the replay's game time moves as it did.
+uint32_t frame_ticks(uint32_t frame) {
+    const std::vector<script_event>& events = g_headless.script.events;
+    size_t& i = g_headless.next_ticks;
+    uint32_t ticks = 1;
+    for (; i < events.size() && events[i].frame <= frame; i++)
+        if (events[i].op == script_op::ticks && events[i].frame == frame)
+            ticks = static_cast<uint32_t>(events[i].a);
+    return ticks;
 }
 
 void virtual_frame_end() {
-    g_headless.virtual_us += 20000;
+    g_headless.virtual_us += 20000u * frame_ticks(present_frame_count());
     headless_audio_frame();
     present_frame_ended();
 }
 
-const host_clock HOST_CLOCK_VIRTUAL = {"virtual", virtual_counter_us, virtual_wait_vblank,
-                                       virtual_date_stamp, virtual_frame_end};
+const host_clock HOST_CLOCK_VIRTUAL = {"virtual",          virtual_counter_us, virtual_wait_vblank,
+                                       virtual_date_stamp, virtual_frame_end,  true};
 
 // --- script events ---------------------------------------------------------------------------
 
@@ -91,6 +104,9 @@ void apply(present_screen* s, const script_event& ev, uint32_t now) {
         break;
     case script_op::mouse:
         present_input_mouse_move(s, ev.a, ev.b);
+        g_headless.mouse_moved = true;
+        g_headless.mouse_x = ev.a;
+        g_headless.mouse_y = ev.b;
         break;
     case script_op::lmb:
     case script_op::rmb:
@@ -105,6 +121,8 @@ void apply(present_screen* s, const script_event& ev, uint32_t now) {
     case script_op::quit:
         present_quit_raise();
         break;
+    case script_op::ticks: // taken when the frame ends
+        break;
     }
 }
 
@@ -113,9 +131,11 @@ void apply(present_screen* s, const script_event& ev, uint32_t now) {
 int headless_start(const present_settings* settings) {
     g_headless.virtual_us = 0;
     g_headless.next_event = 0;
+    g_headless.next_ticks = 0;
     std::memset(g_headless.pressed, 0, sizeof g_headless.pressed);
     g_headless.shot_dir = settings->shot_dir;
     g_headless.failed_shots = 0;
+    g_headless.mouse_moved = false;
     g_headless.script.events.clear();
     if (settings->script[0]) {
         char error[256];
@@ -134,7 +154,8 @@ void headless_stop() {
     host_clock_select(nullptr);
 }
 
-int headless_open(present_screen*, const char*) {
+int headless_open(present_screen* s, const char*) {
+    if (g_headless.mouse_moved) present_input_mouse_move(s, g_headless.mouse_x, g_headless.mouse_y);
     return 1;
 }
 

@@ -2,6 +2,7 @@
 // from a script, and time is virtual (20 ms per frame), so every run repeats exactly.
 #pragma once
 
+#include "platform/host.h"
 #include "platform/present_amiga.h"
 
 namespace vantrel {
@@ -12,7 +13,7 @@ extern const present_backend PRESENT_BACKEND_HEADLESS;
 uint32_t headless_failed_shots();
 
 // The virtual clock's first date stamp: 1 October 2026, noon.
-constexpr int32_t HEADLESS_START_DAYS = 17805;
-constexpr int32_t HEADLESS_START_MINUTE = 12 * 60;
+constexpr int32_t HEADLESS_START_DAYS = VIRTUAL_START_DAYS;
+constexpr int32_t HEADLESS_START_MINUTE = VIRTUAL_START_MINUTE;
 
 } // namespace vantrel

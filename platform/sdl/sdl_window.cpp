@@ -7,7 +7,10 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/frame_crc.h"
 #include "platform/host.h"
+#include "platform/input_record.h"
+#include "platform/input_script.h"
 #include "platform/png_indexed.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_keymap.h"
@@ -32,6 +35,11 @@ struct sdl_state {
     const char* shot_dir;
     present_screen* screen;                // the open screen with the window, if any
     bool host_key_down[SDL_NUM_SCANCODES]; // host keys whose release the game must not see
+    // While recording: game time in whole ticks, the real time it has caught up to, and the
+    // hash of the frame shown at the first input of the latest frame.
+    uint64_t record_us, record_real_us;
+    uint32_t record_frame, record_crc;
+    bool record_hashed;
 };
 
 sdl_state g_sdl;
@@ -49,8 +57,39 @@ void sdl_date_stamp(amiga_datestamp* out) {
 void sdl_frame_end() {
     present_frame_ended();
 }
-const host_clock HOST_CLOCK_SDL = {"real", sdl_counter_us, sdl_wait_vblank, sdl_date_stamp,
-                                   sdl_frame_end};
+const host_clock HOST_CLOCK_SDL = {"real",         sdl_counter_us, sdl_wait_vblank,
+                                   sdl_date_stamp, sdl_frame_end,  false};
+
+// The recording clock: the game sees time move only when a frame ends, by the whole 20 ms
+// ticks of real time the frame took (at least one: the frame waits for it here), which the
+// record writes down for the replay's virtual clock.
+uint64_t record_counter_us() {
+    return g_sdl.record_us;
+}
+void record_wait_vblank() {}
+void record_date_stamp(amiga_datestamp* out) {
+    virtual_date_stamp_at(g_sdl.record_us, out);
+}
+void record_frame_end() {
+    constexpr uint64_t TICK_US = 20000;
+    uint64_t now = HOST_CLOCK_REAL.counter_us();
+    while (now < g_sdl.record_real_us + TICK_US) {
+        HOST_CLOCK_REAL.wait_vblank();
+        now = HOST_CLOCK_REAL.counter_us();
+    }
+    uint64_t ticks = (now - g_sdl.record_real_us) / TICK_US;
+    if (ticks > SCRIPT_TICKS_MAX) { // a machine that slept: the game does not see it all
+        ticks = SCRIPT_TICKS_MAX;
+        g_sdl.record_real_us = now;
+    } else {
+        g_sdl.record_real_us += ticks * TICK_US;
+    }
+    g_sdl.record_us += ticks * TICK_US;
+    input_record_ticks(present_frame_count(), static_cast<uint32_t>(ticks));
+    present_frame_ended();
+}
+const host_clock HOST_CLOCK_RECORD = {"recorded",        record_counter_us, record_wait_vblank,
+                                      record_date_stamp, record_frame_end,  true};
 
 void rebuild_table(present_screen* s) {
     for (int i = 0; i < 256; i++) {
@@ -209,16 +248,21 @@ void pointer_to_image(present_screen* s, int32_t wx, int32_t wy) {
     int32_t py = win_h > 0 ? static_cast<int32_t>(static_cast<int64_t>(wy) * out_h / win_h) : wy;
     int32_t ix, iy;
     view_map_point(current_view(s), s->width, s->height, px, py, &ix, &iy);
+    input_record_mouse(present_frame_count(), ix - s->image_x, iy - s->image_y);
     present_input_mouse_move(s, ix - s->image_x, iy - s->image_y);
 }
 
 void handle_event(present_screen* s, const SDL_Event& e) {
     switch (e.type) {
     case SDL_QUIT:
+        input_record_quit(present_frame_count());
         present_quit_raise();
         break;
     case SDL_WINDOWEVENT:
-        if (e.window.event == SDL_WINDOWEVENT_CLOSE) present_quit_raise();
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+            input_record_quit(present_frame_count());
+            present_quit_raise();
+        }
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
             e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
             refresh(s, 0, 0);
@@ -229,7 +273,9 @@ void handle_event(present_screen* s, const SDL_Event& e) {
         // The Amiga sends one down per press: the host's auto-repeat is not passed on.
         if (e.key.repeat) break;
         int raw = sdl_scancode_to_raw(e.key.keysym.scancode);
-        if (raw >= 0) present_input_key(s, e.type == SDL_KEYUP ? raw | 0x80 : raw);
+        if (raw < 0) break;
+        input_record_key(present_frame_count(), e.type == SDL_KEYUP ? raw | 0x80 : raw);
+        present_input_key(s, e.type == SDL_KEYUP ? raw | 0x80 : raw);
         break;
     }
     case SDL_MOUSEMOTION:
@@ -239,6 +285,8 @@ void handle_event(present_screen* s, const SDL_Event& e) {
     case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) break;
         pointer_to_image(s, e.button.x, e.button.y);
+        input_record_button(present_frame_count(), e.button.button == SDL_BUTTON_LEFT,
+                            e.type == SDL_MOUSEBUTTONDOWN);
         present_input_button(s, e.button.button == SDL_BUTTON_LEFT, e.type == SDL_MOUSEBUTTONDOWN);
         break;
     default:
@@ -254,11 +302,21 @@ int sdl_start(const present_settings* settings) {
     g_sdl.aspect_4_3 = settings->aspect_4_3;
     g_sdl.shot_dir = settings->shot_dir;
     host_clock_select(&HOST_CLOCK_SDL);
+    if (settings->record[0]) {
+        if (!input_record_open(settings->record, settings->version)) return 0;
+        g_sdl.record_us = 0;
+        g_sdl.record_real_us = HOST_CLOCK_REAL.counter_us();
+        g_sdl.record_frame = 0;
+        g_sdl.record_crc = 0;
+        g_sdl.record_hashed = false;
+        host_clock_select(&HOST_CLOCK_RECORD);
+    }
     sdl_audio_start(settings->no_sound);
     return 1;
 }
 
 void sdl_stop() {
+    if (input_record_active()) input_record_close(g_sdl.record_frame, g_sdl.record_crc);
     sdl_audio_stop();
     if (g_sdl.texture) SDL_DestroyTexture(g_sdl.texture);
     if (g_sdl.renderer) SDL_DestroyRenderer(g_sdl.renderer);
@@ -301,8 +359,19 @@ void sdl_show(present_screen* s, int32_t y0, int32_t rows) {
     refresh(s, y0, rows);
 }
 
+// The frame the replay hashes at its end: the one shown when the latest frame's first input
+// was taken, which is where the replay delivers that frame's events.
+void record_shown_frame(present_screen* s) {
+    uint32_t frame = present_frame_count();
+    if (!input_record_active() || (frame == g_sdl.record_frame && g_sdl.record_hashed)) return;
+    g_sdl.record_hashed = true;
+    g_sdl.record_frame = frame;
+    g_sdl.record_crc = frame_crc32(s->shown, static_cast<size_t>(s->width) * s->height);
+}
+
 void sdl_pump(present_screen* s) {
     if (g_sdl.screen != s) return;
+    record_shown_frame(s);
     SDL_Event e;
     while (SDL_PollEvent(&e)) handle_event(s, e);
     // A palette change shows at once, as a hardware palette does, even without a present.

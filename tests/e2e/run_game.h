@@ -2,6 +2,7 @@
 // what a player would see on the console, for end-to-end and golden tests.
 #pragma once
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -41,6 +42,22 @@ inline void write_script(const std::string& path, const std::string& text) {
     write_text(path, "0 press space\n" + text);
 }
 
+// The game directories a test process copied: about 16 MB each, so they go when the process
+// ends (VANTREL_KEEP_TEST_DIRS=1 keeps them for a look after a failure).
+struct game_dir_registry {
+    std::vector<std::string> dirs;
+    ~game_dir_registry() {
+        if (std::getenv("VANTREL_KEEP_TEST_DIRS")) return;
+        std::error_code ignored;
+        for (const std::string& dir : dirs) std::filesystem::remove_all(dir, ignored);
+    }
+};
+
+inline game_dir_registry& game_dirs_made() {
+    static game_dir_registry registry;
+    return registry;
+}
+
 // A fresh copy of the staged game directory (the program and its data), so that each test
 // has its own PROGDIR: with its own settings file and start log.
 inline std::string game_dir_fresh(const std::string& name) {
@@ -49,6 +66,7 @@ inline std::string game_dir_fresh(const std::string& name) {
         fs::path(::testing::TempDir()) / ("vantrel-e2e-" + name + "-" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
+    game_dirs_made().dirs.push_back(dir.string());
     fs::path game = fs::path(VANTREL_EXE).parent_path();
     for (const auto& entry : fs::directory_iterator(game)) {
         std::string leaf = entry.path().filename().string();

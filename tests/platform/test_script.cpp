@@ -32,6 +32,12 @@ TEST(ScriptKeys, NamesAndNumbers) {
         {"010", 10},        {"+69", -1},         {"f+1", -1},     {"f0x1", -1},
     };
     for (const auto& [name, code] : keys) EXPECT_EQ(script_key_code(name), code) << name;
+    // A recorded session names every key so that it reads back as the same key.
+    for (int code = 0; code < 128; code++) {
+        char name[16];
+        script_key_name(code, name, sizeof name);
+        EXPECT_EQ(script_key_code(name), code) << name;
+    }
 }
 
 TEST(ScriptParse, EveryEventFormInFrameOrder) {
@@ -46,10 +52,13 @@ TEST(ScriptParse, EveryEventFormInFrameOrder) {
                     "4 lmb down\n"
                     "4 rmb up\n"
                     "6 shot title.png\n"
-                    "9 quit",
+                    "9 quit\n"
+                    "9 ticks 3000",
                     &s),
               1);
-    ASSERT_EQ(s.events.size(), 9u);
+    ASSERT_EQ(s.events.size(), 10u);
+    EXPECT_EQ(s.events[9].op, script_op::ticks);
+    EXPECT_EQ(s.events[9].a, 3000);
     // Sorted by frame; lines of one frame keep their order.
     EXPECT_EQ(s.events[0].op, script_op::down);
     EXPECT_EQ(s.events[0].frame, 3u);
@@ -104,6 +113,8 @@ TEST(ScriptParse, BadLinesNameTheLineAndTheFault) {
         {"1 mouse 1 2 3\n", "t.script line 1: too many words"},
         {"+1 quit\n", "t.script line 1: a line starts with a frame number"},
         {"3 mouse +1 2\n", "t.script line 1: mouse needs two whole numbers"},
+        {"3 ticks 0\n", "t.script line 1: ticks are 1 to 3000"},
+        {"3 ticks 3001\n", "t.script line 1: ticks are 1 to 3000"},
         {std::string("1 quit\n2 q\0it\n", 14), "t.script line 2: not a text line"},
     };
     for (const bad& c : cases) {

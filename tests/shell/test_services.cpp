@@ -32,7 +32,7 @@ void fake_date(amiga_datestamp* out) {
     *out = g_fake.date;
 }
 void fake_frame_end() {}
-const host_clock FAKE_CLOCK = {"fake", fake_counter, fake_vblank, fake_date, fake_frame_end};
+const host_clock FAKE_CLOCK = {"fake", fake_counter, fake_vblank, fake_date, fake_frame_end, false};
 
 class ServicesTest : public ::testing::Test {
   protected:

@@ -96,6 +96,10 @@ struct globe_map {
 bool build_earth_map(const std::string& image_path, globe_map* out);
 globe_map build_moon_map();
 
+// <out dir>/<n>x<n>/vantrel.png for n = 48, 128, 256: the desktop icons, drawn from the
+// built logo.img8 and Scenes/title.scene in the game directory.
+bool write_icons(const std::string& game_dir, const std::string& out_dir);
+
 // Previews: PNG sheets of the built files into dir.
 bool write_previews(const std::string& game_dir, const std::string& assets_dir,
                     const std::string& out_dir);

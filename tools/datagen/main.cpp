@@ -2,6 +2,7 @@
 //
 //   datagen <assets dir> <game dir>                build the data into the game directory
 //   datagen --previews <game dir> <assets dir> <dir>  render PNG preview sheets of the built data
+//   datagen --icons <game dir> <dir>               draw the desktop icons from the built logo
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -13,9 +14,12 @@ using namespace vantrel::datagen;
 int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "--previews") == 0)
         return write_previews(argv[2], argv[3], argv[4]) ? 0 : 1;
+    if (argc == 4 && std::strcmp(argv[1], "--icons") == 0)
+        return write_icons(argv[2], argv[3]) ? 0 : 1;
     if (argc != 3) {
         std::fprintf(stderr, "usage: datagen <assets dir> <game dir>\n"
-                             "       datagen --previews <game dir> <assets dir> <preview dir>\n");
+                             "       datagen --previews <game dir> <assets dir> <preview dir>\n"
+                             "       datagen --icons <game dir> <icon dir>\n");
         return 2;
     }
     asset_context c;
