@@ -51,6 +51,14 @@ uint8_t face_colour(int mode, const model_face& f, const vec3& n, const vec3& li
     }
 }
 
+// The triangle-view shade of the next face: 7 further along the ramp, wrapping around it.
+int next_triangle_shade(int k, int ramp_length) {
+    if (ramp_length <= 0) return 0;
+    k += 7;
+    while (k >= ramp_length) k -= ramp_length;
+    return k;
+}
+
 // Projects a clipped polygon's vertex. Intersections with the near plane lie exactly on it,
 // where projection refuses a point; they are projected one unit beyond instead, which
 // lands on the same pixel instead of the screen's corner.
@@ -193,21 +201,21 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         rt.reads += 3;
     }
 
-    int k = 0; // the triangle-view shade, advancing over every face in file order
+    // The triangle-view shade advances over every face in file order, back faces included.
+    const bool triangle_view = mode == SHADE_TRIANGLES;
+    auto colour_of = [&](uint32_t f, int shade_k) {
+        return triangle_view
+                   ? static_cast<uint8_t>(base_colour + shade_k)
+                   : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
+    };
+    int k = 0;
     for (uint32_t f = 0; f < nf; f++) {
         int shade_k = k;
-        k += 7;
-        if (ramp_length > 0)
-            while (k >= ramp_length) k -= ramp_length;
-        else
-            k = 0;
+        if (triangle_view) k = next_triangle_shade(k, ramp_length);
         if (!g_front[f]) continue;
         const model_face& face = lod->faces[f];
         uint8_t oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
         if (oa & ob & oc) continue;
-        uint8_t colour = mode == SHADE_TRIANGLES
-                             ? static_cast<uint8_t>(base_colour + shade_k)
-                             : face_colour(mode, face, normals[f], l, base_colour, ramp_length);
         g_render_stats.tris_drawn++;
         if ((oa | ob | oc) == 0) {
             const projected_vertex& a = g_projected[face.a];
@@ -215,12 +223,17 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
             const projected_vertex& c = g_projected[face.c];
             screen_triangle tri = {
                 {{a.screen_x, a.screen_y}, {b.screen_x, b.screen_y}, {c.screen_x, c.screen_y}}};
+            // Most faces of a distant model are smaller than a pixel: their corners land on one
+            // pixel or turn the wrong way on the screen, and the rasteriser would draw nothing.
+            if (screen_triangle_cross(&tri) <= 0) continue;
+            uint8_t colour = colour_of(f, shade_k);
             int32_t d[3] = {depth_frame_vertex(&g_depth_frame, a.scale),
                             depth_frame_vertex(&g_depth_frame, b.scale),
                             depth_frame_vertex(&g_depth_frame, c.scale)};
             raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
         } else {
             g_render_stats.tris_clipped++;
+            uint8_t colour = colour_of(f, shade_k);
             const vec3 tri[3] = {g_view[face.a], g_view[face.b], g_view[face.c]};
             raster_clipped(frame, depth, width, height, tri, vp, colour, spans);
         }

@@ -63,10 +63,8 @@ bool within(int64_t v, int64_t limit) {
 // raster paths go through here, so they cover exactly the same pixels.
 template <bool Depth, class Row>
 bool triangle_walk(const screen_triangle* tri, const int32_t* depths, int32_t y_end, Row&& row) {
+    if (screen_triangle_cross(tri) <= 0) return false;
     const screen_vertex* v = tri->v;
-    int32_t cross = wrap_sub32(mul32(v[1].x - v[0].x, v[2].y - v[0].y),
-                               mul32(v[2].x - v[0].x, v[1].y - v[0].y));
-    if (cross <= 0) return false;
 
     // A stable sort by y, so equal rows keep the order received.
     int i0 = 0, i1 = 1, i2 = 2, tmp;
