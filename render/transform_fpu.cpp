@@ -31,13 +31,6 @@ float fpu_fma_rounded_to_odd(float a, float b, float c) {
     return static_cast<float>(s);
 }
 
-int32_t fpu_to_int(float f) {
-    if (f != f) return INT32_MIN;
-    if (f >= 2147483648.0f) return INT32_MAX;
-    if (f <= -2147483648.0f) return INT32_MIN;
-    return static_cast<int32_t>(f);
-}
-
 void fpu_view_setup(fpu_view* out, const mat3* m, const vec3* t, const view_projection* vp) {
     for (int i = 0; i < 9; i++) out->m[i] = static_cast<float>(m->m[i]) / 65536.0f;
     out->t[0] = static_cast<float>(t->x);

@@ -48,7 +48,12 @@ inline float fpu_fma(float a, float b, float c) {
     if (!float_tie && !below_normal) return static_cast<float>(s);
     return fpu_fma_rounded_to_odd(a, b, c);
 }
-// Truncation toward zero, saturated to 32 bits; not-a-number gives INT32_MIN.
-int32_t fpu_to_int(float f);
+// Truncation toward zero, saturated to 32 bits; not-a-number gives INT32_MIN. Inline: the
+// vertex loop converts six values per vertex.
+inline int32_t fpu_to_int(float f) {
+    if (f > -2147483648.0f && f < 2147483648.0f) return static_cast<int32_t>(f);
+    if (f != f) return INT32_MIN;
+    return f > 0.0f ? INT32_MAX : INT32_MIN;
+}
 
 } // namespace vantrel
