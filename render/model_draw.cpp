@@ -51,6 +51,38 @@ uint8_t face_colour(int mode, const model_face& f, const vec3& n, const vec3& li
     }
 }
 
+// A face is in front when the eye lies on its outer side; seen edge-on it is not.
+inline bool face_front(const model_lod* lod, const vec3* normals, uint32_t f, const vec3& eye) {
+    vec3 rel;
+    vec3_sub(&rel, &lod->vertices[lod->faces[f].a], &eye);
+    return vec3_dot(&normals[f], &rel) < 0;
+}
+
+// True when every face of the level has zero area on the screen (view_box_on_one_line).
+bool lod_on_one_line(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
+                     const frustum_slopes* slopes) {
+    if (lod->vertex_count == 0) return false;
+    vec3 lo = lod->vertices[0], hi = lo;
+    for (uint32_t i = 1; i < lod->vertex_count; i++) {
+        const vec3& v = lod->vertices[i];
+        if (v.x < lo.x) lo.x = v.x;
+        if (v.x > hi.x) hi.x = v.x;
+        if (v.y < lo.y) lo.y = v.y;
+        if (v.y > hi.y) hi.y = v.y;
+        if (v.z < lo.z) lo.z = v.z;
+        if (v.z > hi.z) hi.z = v.z;
+    }
+    // Whole units: the centre is rounded down and the half size up.
+    model_box box;
+    const int32_t l[3] = {lo.x, lo.y, lo.z}, h[3] = {hi.x, hi.y, hi.z};
+    for (int k = 0; k < 3; k++) {
+        int64_t sum = int64_t{l[k]} + h[k];
+        box.centre[k] = sum >> 1;
+        box.half[k] = int64_t{h[k]} - box.centre[k];
+    }
+    return view_box_on_one_line(m, t, &box, vp, slopes);
+}
+
 // The triangle-view shade of the next face: 7 further along the ramp, wrapping around it.
 int next_triangle_shade(int k, int ramp_length) {
     if (ramp_length <= 0) return 0;
@@ -171,6 +203,14 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         mat3_apply(&l, &mt, &l);
     }
 
+    if (view_sphere_tiny(&t, radius, vp, 4) && lod_on_one_line(lod, &m, &t, vp, slopes)) {
+        // A distant object seen as a dot or a line draws nothing; its front faces still
+        // count as drawn, as they would after the transform.
+        for (uint32_t f = 0; f < lod->face_count; f++)
+            if (face_front(lod, normals, f, eye)) g_render_stats.tris_drawn++;
+        return;
+    }
+
     render_timing& rt = g_render_timing;
     bool timed = rt.on && rt.now;
     uint32_t t0 = timed ? timing_now() : 0;
@@ -178,9 +218,7 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     for (uint32_t i = 0; i < nv; i++) g_used[i] = 0;
     for (uint32_t f = 0; f < nf; f++) {
         const model_face& face = lod->faces[f];
-        vec3 rel;
-        vec3_sub(&rel, &lod->vertices[face.a], &eye);
-        bool front = vec3_dot(&normals[f], &rel) < 0;
+        bool front = face_front(lod, normals, f, eye);
         g_front[f] = front;
         if (front) g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
     }
