@@ -96,17 +96,32 @@ namespace {
 
 // --- the disc loop's work arrays, rebuilt for each globe (never allocated) ----------------
 
+// The sphere depth's share of one pixel's sums, per radial step, for the bounded row loop:
+// the rotated normal's x and y, its z negated, and the light value.
+struct depth_terms {
+    int32_t x, y, z_negated, light;
+};
+
+// A pixel's squared radial distance reaches 512 at most (|x'|, |y'| <= 1.0 = 16384 each), and
+// the steps from 255 on are the disc's rim, where the sphere depth is 0.
+constexpr int RADIAL_STEPS = 513;
+
 struct globe_work {
     int32_t depth_part[3][256]; // rotated contribution of the sphere depth, per radial step
     int32_t depth_light[256];   // its share of the light value
-    uint32_t v_row[256];        // texture offset of the latitude row of each normal y step
-    uint8_t shade[8][256];      // texel -> colour at each light level
+    depth_terms terms[RADIAL_STEPS];
+    uint32_t v_row[256];   // texture offset of the latitude row of each normal y step
+    uint8_t shade[8][256]; // texel -> colour at each light level
     uint8_t lines[2][2 * GLOBE_MAX_RADIUS + 2]; // the row being drawn and the one before
     int current;
     bool shades_built;
 };
 
 globe_work g_work;
+// Row pointers into the shade table by light level index -32 .. 31, clamped to 0 .. 7 (see
+// compute_row_bounded).
+constexpr int LEVEL_LOW = 32, LEVEL_SIZE = 64;
+const uint8_t* g_shade_rows[LEVEL_SIZE];
 
 // Light levels 0 (unlit) .. 7 (full light) for every texel, from the texture's shade rule.
 void build_shade_table() {
@@ -114,15 +129,28 @@ void build_shade_table() {
     for (int level = 0; level < 8; level++)
         for (int t = 0; t < 256; t++)
             g_work.shade[level][t] = globe_shade(static_cast<uint8_t>(t), level);
+    for (int i = 0; i < LEVEL_SIZE; i++) {
+        int level = i - LEVEL_LOW;
+        g_shade_rows[i] = g_work.shade[level < 0 ? 0 : (level > 7 ? 7 : level)];
+    }
     g_work.shades_built = true;
 }
 
-void fill_work(const globe_texture* tex, const prepared_globe* g) {
+void fill_work(const globe_texture* tex, const prepared_globe* g, bool bounded) {
     build_shade_table();
-    for (int q = 0; q < 256; q++) {
-        int32_t z = -static_cast<int32_t>(GLOBE_SQRT[q]); // the visible side faces the camera
-        for (int k = 0; k < 3; k++) g_work.depth_part[k][q] = g->to_texture[3 * k + 2] * z;
-        g_work.depth_light[q] = g->light[2] * z;
+    const int32_t* m = g->to_texture;
+    if (bounded) {
+        // Steps 255 and on have sphere depth 0: their terms stay 0.
+        for (int q = 0; q < 255; q++) {
+            int32_t z = -static_cast<int32_t>(GLOBE_SQRT[q]); // the visible side faces the camera
+            g_work.terms[q] = depth_terms{m[2] * z, m[5] * z, -(m[8] * z), g->light[2] * z};
+        }
+    } else {
+        for (int q = 0; q < 256; q++) {
+            int32_t z = -static_cast<int32_t>(GLOBE_SQRT[q]);
+            for (int k = 0; k < 3; k++) g_work.depth_part[k][q] = m[3 * k + 2] * z;
+            g_work.depth_light[q] = g->light[2] * z;
+        }
     }
     for (int v = 0; v < 256; v++) {
         uint32_t lat = GLOBE_ASIN[v];
@@ -182,6 +210,110 @@ void compute_row(const globe_texture* tex, const prepared_globe* g, int y, int x
     }
 }
 
+// --- the bounded row loop ---------------------------------------------------------------
+//
+// With every element of the rotation and of the light direction at most BOUND (1.125 in
+// 2.14; a rotation's elements are at most 1.0), a pixel's sums m x' + m y' + m z stay within
+// +-3 * BOUND * 16384, far inside 32 bits. The shifts and clamps of compute_row then fold
+// into one shift of the whole sum and a table lookup each:
+//   clamp(((s >> 14) + 16384) >> 8, 0, 127)  = CLAMP_127[(s + 2^28) >> 22]
+//   clamp((16384 - (s >> 14)) >> 8, 0, 127)  = CLAMP_127[(2^28 + 16383 - s) >> 22]
+//   clamp(((s >> 14) + 16384) >> 7, 0, 255)  = CLAMP_255[(s + 2^28) >> 21]
+//   min((max(s >> 14, 0) + 128 d) >> 11, 7)  = level (s + d 2^21) >> 25, clamped to 0 .. 7
+// (nested floor divisions by powers of two are one floor division; for a negative light
+// value the dither, at most 15 * 128 < 2048, leaves level 0 either way).
+constexpr int32_t BOUND = 18432;
+constexpr int32_t BIAS = 1 << 28;
+constexpr int32_t BIAS_NEGATED = (1 << 28) + 16383;
+
+// Index ranges the sums can reach: +-(3 * BOUND * 16384 + BIAS) >> 22, >> 21 and >> 25.
+constexpr int CLAMP_LOW = 160, CLAMP_SIZE = 448;     // indices -160 .. 287
+constexpr int CLAMP_V_LOW = 320, CLAMP_V_SIZE = 896; // indices -320 .. 575
+
+template <int Low, int Size, int Top>
+constexpr std::array<uint16_t, Size> make_clamp(int scale) {
+    std::array<uint16_t, Size> t{};
+    for (int i = 0; i < Size; i++) {
+        int v = i - Low;
+        t[i] = static_cast<uint16_t>((v < 0 ? 0 : (v > Top ? Top : v)) * scale);
+    }
+    return t;
+}
+
+// Row offsets (atan row * 128) and columns of the longitude table, and latitude steps.
+constexpr std::array<uint16_t, CLAMP_SIZE> CLAMP_ROW = make_clamp<CLAMP_LOW, CLAMP_SIZE, 127>(128);
+constexpr std::array<uint16_t, CLAMP_SIZE> CLAMP_COLUMN = make_clamp<CLAMP_LOW, CLAMP_SIZE, 127>(1);
+constexpr std::array<uint16_t, CLAMP_V_SIZE> CLAMP_LATITUDE =
+    make_clamp<CLAMP_V_LOW, CLAMP_V_SIZE, 255>(1);
+
+bool within_bound(const prepared_globe* g) {
+    for (int32_t e : g->to_texture)
+        if (e > BOUND || e < -BOUND) return false;
+    for (int32_t e : g->light)
+        if (e > BOUND || e < -BOUND) return false;
+    return true;
+}
+
+// compute_row for a globe within BOUND; the same pixels, with the per-pixel work reduced to
+// multiply-adds, shifts and lookups.
+template <int Step>
+void compute_row_bounded(const globe_texture* tex, const prepared_globe* g, int y, int x0, int x1) {
+    const int32_t* m = g->to_texture;
+    int32_t ys = static_cast<int32_t>(static_cast<int64_t>(y - g->centre_y) * 16384 / g->radius);
+    int32_t up = -ys;
+    const int32_t m0 = m[0], m3 = m[3], m6_negated = -m[6];
+    const int32_t row_x = m[1] * up + BIAS, row_y = m[4] * up + BIAS;
+    const int32_t row_z = BIAS_NEGATED - m[7] * up;
+    const int32_t light_x = g->light[0];
+    const int32_t row_light = g->light[1] * up;
+    const int32_t x_step = 0x400000 / g->radius;
+    int32_t xs22 = (x0 - g->centre_x) * x_step;
+    int32_t dither[4];
+    for (int k = 0; k < 4; k++) dither[k] = DITHER[(y & 3) * 4 + k] << 21;
+    const uint32_t ys2 = static_cast<uint32_t>(ys * ys);
+    const uint32_t shift = tex->shift;
+    const uint8_t* pixels = tex->pixels;
+    const uint8_t* atan_table = GLOBE_ATAN.data();
+    const uint16_t* rows = CLAMP_ROW.data() + CLAMP_LOW;
+    const uint16_t* columns = CLAMP_COLUMN.data() + CLAMP_LOW;
+    const uint16_t* latitudes = CLAMP_LATITUDE.data() + CLAMP_V_LOW;
+    const uint8_t* const* shades = g_shade_rows + LEVEL_LOW;
+    const depth_terms* terms = g_work.terms;
+    const uint32_t* v_row = g_work.v_row;
+    uint8_t* out = g_work.lines[g_work.current];
+    for (int x = x0; x <= x1; x += Step, xs22 += x_step * Step, out += Step) {
+        int32_t xs = xs22 >> 8;
+        const depth_terms& d = terms[(static_cast<uint32_t>(xs * xs) + ys2) >> 20];
+        uint32_t lon = atan_table[rows[(m6_negated * xs + row_z + d.z_negated) >> 22] +
+                                  columns[(m0 * xs + row_x + d.x) >> 22]];
+        uint32_t column = ((lon << 8) << shift) >> 16;
+        uint8_t texel = pixels[v_row[latitudes[(m3 * xs + row_y + d.y) >> 21]] + column];
+        int32_t light = light_x * xs + row_light + d.light + dither[x & 3];
+        uint8_t colour = shades[light >> 25][texel];
+        out[0] = colour;
+        if (Step == 2) out[1] = colour;
+    }
+}
+
+// line[x - x0] = above[clamp(x, above_x0, above_x1) - above_x0] for x0 .. x1: the row
+// above, its end pixels repeated where this row reaches further.
+void stretch_row(uint8_t* line, int x0, int x1, const uint8_t* above, int above_x0, int above_x1) {
+    int x = x0;
+    if (x < above_x0) {
+        int end = x1 < above_x0 - 1 ? x1 : above_x0 - 1;
+        std::memset(line, above[0], static_cast<size_t>(end - x + 1));
+        x = end + 1;
+    }
+    int middle_end = x1 < above_x1 ? x1 : above_x1;
+    if (x <= middle_end) {
+        std::memcpy(line + (x - x0), above + (x - above_x0),
+                    static_cast<size_t>(middle_end - x + 1));
+        x = middle_end + 1;
+    }
+    if (x <= x1)
+        std::memset(line + (x - x0), above[above_x1 - above_x0], static_cast<size_t>(x1 - x + 1));
+}
+
 uint32_t copy_row(uint8_t* frame_row, int32_t* depth_row, int x0, int x1, int32_t depth_value) {
     const uint8_t* line = g_work.lines[g_work.current];
     if (!depth_row) {
@@ -207,16 +339,24 @@ uint32_t globe_draw(uint8_t* frame, int32_t* depth, int width, int height,
     if (g->centre_x + r < 0 || g->centre_x - r >= width || g->centre_y + r < 0 ||
         g->centre_y - r >= height)
         return 0;
-    fill_work(texture, g);
+    const bool bounded = within_bound(g);
+    fill_work(texture, g, bounded);
     int step = g->coarse >= 1 ? 2 : 1;
     bool skip_rows = g->coarse >= 2 && width <= 1024;
     int y_first = clamp_int(g->centre_y - r, 0, height - 1);
     int y_last = clamp_int(g->centre_y + r, 0, height - 1);
     uint32_t written = 0;
     int line_x0 = 0, line_x1 = -1;
+    // The half-width floor(sqrt(r^2 - dy^2)) of each row, moved from the previous row's: over
+    // the disc it changes by 2 r in all, far fewer steps than a root per row.
+    uint32_t half_u =
+        isqrt_u32(static_cast<uint32_t>(r * r - (y_first - g->centre_y) * (y_first - g->centre_y)));
     for (int y = y_first; y <= y_last; y++) {
         int dy = y - g->centre_y;
-        int half = static_cast<int>(isqrt_u32(static_cast<uint32_t>(r * r - dy * dy)));
+        const uint32_t n = static_cast<uint32_t>(r * r - dy * dy);
+        while (half_u * half_u > n) half_u--;
+        while ((half_u + 1) * (half_u + 1) <= n) half_u++;
+        int half = static_cast<int>(half_u);
         int x0 = clamp_int(g->centre_x - half, 0, width - 1);
         int x1 = clamp_int(g->centre_x + half, 0, width - 1);
         if (g->centre_x - half >= width || g->centre_x + half < 0) continue;
@@ -227,14 +367,13 @@ uint32_t globe_draw(uint8_t* frame, int32_t* depth, int width, int height,
             const uint8_t* above = g_work.lines[g_work.current];
             g_work.current ^= 1;
             uint8_t* line = g_work.lines[g_work.current];
-            if (x0 >= line_x0 && x1 <= line_x1) {
-                std::memcpy(line, above + (x0 - line_x0), static_cast<size_t>(x1 - x0 + 1));
-            } else {
-                for (int x = x0; x <= x1; x++)
-                    line[x - x0] = above[clamp_int(x, line_x0, line_x1) - line_x0];
-            }
-        } else {
+            stretch_row(line, x0, x1, above, line_x0, line_x1);
+        } else if (!bounded) {
             compute_row(texture, g, y, x0, x1, step);
+        } else if (step == 2) {
+            compute_row_bounded<2>(texture, g, y, x0, x1);
+        } else {
+            compute_row_bounded<1>(texture, g, y, x0, x1);
         }
         line_x0 = x0;
         line_x1 = x1;
