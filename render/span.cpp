@@ -40,7 +40,8 @@ struct edge {
     int32_t x, dx, z, dz;
 };
 
-edge edge_make(const screen_vertex& s, int32_t zs, const screen_vertex& e, int32_t ze) {
+[[gnu::always_inline]] inline edge edge_make(const screen_vertex& s, int32_t zs,
+                                             const screen_vertex& e, int32_t ze) {
     int32_t dy = e.y - s.y;
     edge ed;
     ed.x = shl16(s.x);
@@ -60,9 +61,10 @@ bool within(int64_t v, int64_t limit) {
 
 // One triangle-wide depth step per pixel when its products stay inside 32 bits, else
 // `false` and each row works out its own.
-bool triangle_depth_step(const screen_vertex& top, const screen_vertex& mid,
-                         const screen_vertex& bot, int32_t zt, int32_t zm, int32_t zb,
-                         int32_t* step) {
+[[gnu::always_inline]] inline bool triangle_depth_step(const screen_vertex& top,
+                                                       const screen_vertex& mid,
+                                                       const screen_vertex& bot, int32_t zt,
+                                                       int32_t zm, int32_t zb, int32_t* step) {
     int32_t xm = mid.x - top.x, xb = bot.x - top.x;
     int32_t ym = mid.y - top.y, yb = bot.y - top.y;
     int64_t dzm = int64_t(zm) - zt, dzb = int64_t(zb) - zt;
@@ -113,7 +115,8 @@ walk_rows(const edge& long_edge, int32_t y_long, const edge& short_edge, int32_t
 // that covers at least one pixel. Returns false when the triangle is rejected. All three
 // raster paths go through here, so they cover exactly the same pixels.
 template <bool Depth, class Row>
-bool triangle_walk(const screen_triangle* tri, const int32_t* depths, int32_t y_end, Row&& row) {
+[[gnu::always_inline]] inline bool triangle_walk(const screen_triangle* tri, const int32_t* depths,
+                                                 int32_t y_end, Row&& row) {
     if (screen_triangle_cross(tri) <= 0) return false;
     const screen_vertex* v = tri->v;
 
