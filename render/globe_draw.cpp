@@ -254,42 +254,88 @@ bool within_bound(const prepared_globe* g) {
     return true;
 }
 
+// The per-column share of a pixel's sums, the same on every row of a globe: x' squared,
+// x' times the rotation's first column (the z row negated), and the light's x share with
+// the dither of the column for each of the four dither rows.
+struct column_terms {
+    uint32_t xs_squared;
+    int32_t x, y, z_negated;
+    int32_t light[4];
+};
+
+// Columns of one globe the bounded loop can hold; wider discs take the general loop.
+constexpr int GLOBE_COLUMNS = 1024;
+
+struct bounded_work {
+    column_terms columns[GLOBE_COLUMNS + 1]; // one spare: a coarse row steps past its end
+    int first_column;
+    uint32_t latitude_offset[CLAMP_V_SIZE]; // texture row offset by clamp index
+    // Texture columns of the longitude table for two texture widths (by shift parity):
+    // ((lon << 8) << shift) >> 16 of every entry.
+    uint16_t atan_column[2][128 * 128];
+    int atan_shift[2];
+};
+
+bounded_work g_bounded = {{}, 0, {}, {}, {-1, -1}};
+
+const uint16_t* atan_columns(uint32_t shift) {
+    int slot = static_cast<int>(shift & 1);
+    if (g_bounded.atan_shift[slot] != static_cast<int>(shift)) {
+        for (int i = 0; i < 128 * 128; i++) {
+            uint32_t lon = GLOBE_ATAN[static_cast<size_t>(i)];
+            g_bounded.atan_column[slot][i] = static_cast<uint16_t>(((lon << 8) << shift) >> 16);
+        }
+        g_bounded.atan_shift[slot] = static_cast<int>(shift);
+    }
+    return g_bounded.atan_column[slot];
+}
+
+// The per-globe tables of the bounded loop for columns x_lo .. x_hi (at most GLOBE_COLUMNS).
+void fill_bounded(const prepared_globe* g, int x_lo, int x_hi) {
+    const int32_t* m = g->to_texture;
+    const int32_t x_step = 0x400000 / g->radius;
+    g_bounded.first_column = x_lo;
+    for (int x = x_lo; x <= x_hi; x++) {
+        int32_t xs = ((x - g->centre_x) * x_step) >> 8;
+        column_terms& c = g_bounded.columns[x - x_lo];
+        c.xs_squared = static_cast<uint32_t>(xs * xs);
+        c.x = m[0] * xs;
+        c.y = m[3] * xs;
+        c.z_negated = -m[6] * xs;
+        for (int k = 0; k < 4; k++) c.light[k] = g->light[0] * xs + (DITHER[k * 4 + (x & 3)] << 21);
+    }
+    for (int k = 0; k < CLAMP_V_SIZE; k++)
+        g_bounded.latitude_offset[k] = g_work.v_row[CLAMP_LATITUDE[static_cast<size_t>(k)]];
+}
+
 // compute_row for a globe within BOUND; the same pixels, with the per-pixel work reduced to
-// multiply-adds, shifts and lookups.
+// adds, shifts and lookups.
 template <int Step>
 void compute_row_bounded(const globe_texture* tex, const prepared_globe* g, int y, int x0, int x1) {
     const int32_t* m = g->to_texture;
     int32_t ys = static_cast<int32_t>(static_cast<int64_t>(y - g->centre_y) * 16384 / g->radius);
     int32_t up = -ys;
-    const int32_t m0 = m[0], m3 = m[3], m6_negated = -m[6];
     const int32_t row_x = m[1] * up + BIAS, row_y = m[4] * up + BIAS;
     const int32_t row_z = BIAS_NEGATED - m[7] * up;
-    const int32_t light_x = g->light[0];
     const int32_t row_light = g->light[1] * up;
-    const int32_t x_step = 0x400000 / g->radius;
-    int32_t xs22 = (x0 - g->centre_x) * x_step;
-    int32_t dither[4];
-    for (int k = 0; k < 4; k++) dither[k] = DITHER[(y & 3) * 4 + k] << 21;
     const uint32_t ys2 = static_cast<uint32_t>(ys * ys);
-    const uint32_t shift = tex->shift;
+    const int dither_row = y & 3;
     const uint8_t* pixels = tex->pixels;
-    const uint8_t* atan_table = GLOBE_ATAN.data();
+    const uint16_t* atan_column = atan_columns(tex->shift);
     const uint16_t* rows = CLAMP_ROW.data() + CLAMP_LOW;
     const uint16_t* columns = CLAMP_COLUMN.data() + CLAMP_LOW;
-    const uint16_t* latitudes = CLAMP_LATITUDE.data() + CLAMP_V_LOW;
+    const uint32_t* latitude = g_bounded.latitude_offset + CLAMP_V_LOW;
     const uint8_t* const* shades = g_shade_rows + LEVEL_LOW;
     const depth_terms* terms = g_work.terms;
-    const uint32_t* v_row = g_work.v_row;
+    const column_terms* c = g_bounded.columns + (x0 - g_bounded.first_column);
+    const column_terms* const end = c + (x1 - x0) + 1;
     uint8_t* out = g_work.lines[g_work.current];
-    for (int x = x0; x <= x1; x += Step, xs22 += x_step * Step, out += Step) {
-        int32_t xs = xs22 >> 8;
-        const depth_terms& d = terms[(static_cast<uint32_t>(xs * xs) + ys2) >> 20];
-        uint32_t lon = atan_table[rows[(m6_negated * xs + row_z + d.z_negated) >> 22] +
-                                  columns[(m0 * xs + row_x + d.x) >> 22]];
-        uint32_t column = ((lon << 8) << shift) >> 16;
-        uint8_t texel = pixels[v_row[latitudes[(m3 * xs + row_y + d.y) >> 21]] + column];
-        int32_t light = light_x * xs + row_light + d.light + dither[x & 3];
-        uint8_t colour = shades[light >> 25][texel];
+    for (; c < end; c += Step, out += Step) {
+        const depth_terms& d = terms[(c->xs_squared + ys2) >> 20];
+        uint32_t column = atan_column[rows[(c->z_negated + row_z + d.z_negated) >> 22] +
+                                      columns[(c->x + row_x + d.x) >> 22]];
+        uint8_t texel = pixels[latitude[(c->y + row_y + d.y) >> 21] + column];
+        uint8_t colour = shades[(c->light[dither_row] + row_light + d.light) >> 25][texel];
         out[0] = colour;
         if (Step == 2) out[1] = colour;
     }
@@ -339,8 +385,11 @@ uint32_t globe_draw(uint8_t* frame, int32_t* depth, int width, int height,
     if (g->centre_x + r < 0 || g->centre_x - r >= width || g->centre_y + r < 0 ||
         g->centre_y - r >= height)
         return 0;
-    const bool bounded = within_bound(g);
+    const int x_lo = clamp_int(g->centre_x - r, 0, width - 1);
+    const int x_hi = clamp_int(g->centre_x + r, 0, width - 1);
+    const bool bounded = within_bound(g) && x_hi - x_lo < GLOBE_COLUMNS;
     fill_work(texture, g, bounded);
+    if (bounded) fill_bounded(g, x_lo, x_hi);
     int step = g->coarse >= 1 ? 2 : 1;
     bool skip_rows = g->coarse >= 2 && width <= 1024;
     int y_first = clamp_int(g->centre_y - r, 0, height - 1);
