@@ -259,11 +259,13 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
             const projected_vertex& a = g_projected[face.a];
             const projected_vertex& b = g_projected[face.b];
             const projected_vertex& c = g_projected[face.c];
-            screen_triangle tri = {
-                {{a.screen_x, a.screen_y}, {b.screen_x, b.screen_y}, {c.screen_x, c.screen_y}}};
             // Most faces of a distant model are smaller than a pixel: their corners land on one
             // pixel or turn the wrong way on the screen, and the rasteriser would draw nothing.
-            if (screen_triangle_cross(&tri) <= 0) continue;
+            if (screen_cross(a.screen_x, a.screen_y, b.screen_x, b.screen_y, c.screen_x,
+                             c.screen_y) <= 0)
+                continue;
+            screen_triangle tri = {
+                {{a.screen_x, a.screen_y}, {b.screen_x, b.screen_y}, {c.screen_x, c.screen_y}}};
             uint8_t colour = colour_of(f, shade_k);
             int32_t d[3] = {depth_frame_vertex(&g_depth_frame, a.scale),
                             depth_frame_vertex(&g_depth_frame, b.scale),
