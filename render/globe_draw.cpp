@@ -216,10 +216,10 @@ void compute_row(const globe_texture* tex, const prepared_globe* g, int y, int x
 // 2.14; a rotation's elements are at most 1.0), a pixel's sums m x' + m y' + m z stay within
 // +-3 * BOUND * 16384, far inside 32 bits. The shifts and clamps of compute_row then fold
 // into one shift of the whole sum and a table lookup each:
-//   clamp(((s >> 14) + 16384) >> 8, 0, 127)  = CLAMP_127[(s + 2^28) >> 22]
-//   clamp((16384 - (s >> 14)) >> 8, 0, 127)  = CLAMP_127[(2^28 + 16383 - s) >> 22]
-//   clamp(((s >> 14) + 16384) >> 7, 0, 255)  = CLAMP_255[(s + 2^28) >> 21]
-//   min((max(s >> 14, 0) + 128 d) >> 11, 7)  = level (s + d 2^21) >> 25, clamped to 0 .. 7
+//   clamp(((s >> 14) + 16384) >> 8, 0, 127)  = clamp((s + 2^28) >> 22, 0, 127)
+//   clamp((16384 - (s >> 14)) >> 8, 0, 127)  = clamp((2^28 + 16383 - s) >> 22, 0, 127)
+//   clamp(((s >> 14) + 16384) >> 7, 0, 255)  = clamp((s + 2^28) >> 21, 0, 255)
+//   min((max(s >> 14, 0) + 128 d) >> 11, 7)  = clamp((s + d 2^21) >> 25, 0, 7)
 // (nested floor divisions by powers of two are one floor division; for a negative light
 // value the dither, at most 15 * 128 < 2048, leaves level 0 either way).
 constexpr int32_t BOUND = 18432;
@@ -273,19 +273,21 @@ struct bounded_work {
     // Texture columns of the longitude table for two texture widths (by shift parity):
     // ((lon << 8) << shift) >> 16 of every entry.
     uint16_t atan_column[2][128 * 128];
-    int atan_shift[2];
+    uint32_t atan_shift[2];
+    bool atan_built[2];
 };
 
-bounded_work g_bounded = {{}, 0, {}, {}, {-1, -1}};
+bounded_work g_bounded;
 
 const uint16_t* atan_columns(uint32_t shift) {
     int slot = static_cast<int>(shift & 1);
-    if (g_bounded.atan_shift[slot] != static_cast<int>(shift)) {
+    if (!g_bounded.atan_built[slot] || g_bounded.atan_shift[slot] != shift) {
         for (int i = 0; i < 128 * 128; i++) {
             uint32_t lon = GLOBE_ATAN[static_cast<size_t>(i)];
             g_bounded.atan_column[slot][i] = static_cast<uint16_t>(((lon << 8) << shift) >> 16);
         }
-        g_bounded.atan_shift[slot] = static_cast<int>(shift);
+        g_bounded.atan_shift[slot] = shift;
+        g_bounded.atan_built[slot] = true;
     }
     return g_bounded.atan_column[slot];
 }
@@ -309,7 +311,7 @@ void fill_bounded(const prepared_globe* g, int x_lo, int x_hi) {
 }
 
 // compute_row for a globe within BOUND; the same pixels, with the per-pixel work reduced to
-// adds, shifts and lookups.
+// adds, shifts and lookups in tables that clamp.
 template <int Step>
 void compute_row_bounded(const globe_texture* tex, const prepared_globe* g, int y, int x0, int x1) {
     const int32_t* m = g->to_texture;
