@@ -96,17 +96,32 @@ namespace {
 
 // --- the disc loop's work arrays, rebuilt for each globe (never allocated) ----------------
 
+// The sphere depth's share of one pixel's sums, per radial step, for the bounded row loop:
+// the rotated normal's x and y, its z negated, and the light value.
+struct depth_terms {
+    int32_t x, y, z_negated, light;
+};
+
+// A pixel's squared radial distance reaches 512 at most (|x'|, |y'| <= 1.0 = 16384 each), and
+// the steps from 255 on are the disc's rim, where the sphere depth is 0.
+constexpr int RADIAL_STEPS = 513;
+
 struct globe_work {
     int32_t depth_part[3][256]; // rotated contribution of the sphere depth, per radial step
     int32_t depth_light[256];   // its share of the light value
-    uint32_t v_row[256];        // texture offset of the latitude row of each normal y step
-    uint8_t shade[8][256];      // texel -> colour at each light level
+    depth_terms terms[RADIAL_STEPS];
+    uint32_t v_row[256];   // texture offset of the latitude row of each normal y step
+    uint8_t shade[8][256]; // texel -> colour at each light level
     uint8_t lines[2][2 * GLOBE_MAX_RADIUS + 2]; // the row being drawn and the one before
     int current;
     bool shades_built;
 };
 
 globe_work g_work;
+// Row pointers into the shade table by light level index -32 .. 31, clamped to 0 .. 7 (see
+// compute_row_bounded).
+constexpr int LEVEL_LOW = 32, LEVEL_SIZE = 64;
+const uint8_t* g_shade_rows[LEVEL_SIZE];
 
 // Light levels 0 (unlit) .. 7 (full light) for every texel, from the texture's shade rule.
 void build_shade_table() {
@@ -114,15 +129,28 @@ void build_shade_table() {
     for (int level = 0; level < 8; level++)
         for (int t = 0; t < 256; t++)
             g_work.shade[level][t] = globe_shade(static_cast<uint8_t>(t), level);
+    for (int i = 0; i < LEVEL_SIZE; i++) {
+        int level = i - LEVEL_LOW;
+        g_shade_rows[i] = g_work.shade[level < 0 ? 0 : (level > 7 ? 7 : level)];
+    }
     g_work.shades_built = true;
 }
 
-void fill_work(const globe_texture* tex, const prepared_globe* g) {
+void fill_work(const globe_texture* tex, const prepared_globe* g, bool bounded) {
     build_shade_table();
-    for (int q = 0; q < 256; q++) {
-        int32_t z = -static_cast<int32_t>(GLOBE_SQRT[q]); // the visible side faces the camera
-        for (int k = 0; k < 3; k++) g_work.depth_part[k][q] = g->to_texture[3 * k + 2] * z;
-        g_work.depth_light[q] = g->light[2] * z;
+    const int32_t* m = g->to_texture;
+    if (bounded) {
+        // Steps 255 and on have sphere depth 0: their terms stay 0.
+        for (int q = 0; q < 255; q++) {
+            int32_t z = -static_cast<int32_t>(GLOBE_SQRT[q]); // the visible side faces the camera
+            g_work.terms[q] = depth_terms{m[2] * z, m[5] * z, -(m[8] * z), g->light[2] * z};
+        }
+    } else {
+        for (int q = 0; q < 256; q++) {
+            int32_t z = -static_cast<int32_t>(GLOBE_SQRT[q]);
+            for (int k = 0; k < 3; k++) g_work.depth_part[k][q] = m[3 * k + 2] * z;
+            g_work.depth_light[q] = g->light[2] * z;
+        }
     }
     for (int v = 0; v < 256; v++) {
         uint32_t lat = GLOBE_ASIN[v];
@@ -182,6 +210,158 @@ void compute_row(const globe_texture* tex, const prepared_globe* g, int y, int x
     }
 }
 
+// --- the bounded row loop ---------------------------------------------------------------
+//
+// With every element of the rotation and of the light direction at most BOUND (1.125 in
+// 2.14; a rotation's elements are at most 1.0), a pixel's sums m x' + m y' + m z stay within
+// +-3 * BOUND * 16384, far inside 32 bits. The shifts and clamps of compute_row then fold
+// into one shift of the whole sum and a table lookup each:
+//   clamp(((s >> 14) + 16384) >> 8, 0, 127)  = clamp((s + 2^28) >> 22, 0, 127)
+//   clamp((16384 - (s >> 14)) >> 8, 0, 127)  = clamp((2^28 + 16383 - s) >> 22, 0, 127)
+//   clamp(((s >> 14) + 16384) >> 7, 0, 255)  = clamp((s + 2^28) >> 21, 0, 255)
+//   min((max(s >> 14, 0) + 128 d) >> 11, 7)  = clamp((s + d 2^21) >> 25, 0, 7)
+// (nested floor divisions by powers of two are one floor division; for a negative light
+// value the dither, at most 15 * 128 < 2048, leaves level 0 either way).
+constexpr int32_t BOUND = 18432;
+constexpr int32_t BIAS = 1 << 28;
+constexpr int32_t BIAS_NEGATED = (1 << 28) + 16383;
+
+// Index ranges the sums can reach: +-(3 * BOUND * 16384 + BIAS) >> 22, >> 21 and >> 25.
+constexpr int CLAMP_LOW = 160, CLAMP_SIZE = 448;     // indices -160 .. 287
+constexpr int CLAMP_V_LOW = 320, CLAMP_V_SIZE = 896; // indices -320 .. 575
+
+template <int Low, int Size, int Top>
+constexpr std::array<uint16_t, Size> make_clamp(int scale) {
+    std::array<uint16_t, Size> t{};
+    for (int i = 0; i < Size; i++) {
+        int v = i - Low;
+        t[i] = static_cast<uint16_t>((v < 0 ? 0 : (v > Top ? Top : v)) * scale);
+    }
+    return t;
+}
+
+// Row offsets (atan row * 128) and columns of the longitude table, and latitude steps.
+constexpr std::array<uint16_t, CLAMP_SIZE> CLAMP_ROW = make_clamp<CLAMP_LOW, CLAMP_SIZE, 127>(128);
+constexpr std::array<uint16_t, CLAMP_SIZE> CLAMP_COLUMN = make_clamp<CLAMP_LOW, CLAMP_SIZE, 127>(1);
+constexpr std::array<uint16_t, CLAMP_V_SIZE> CLAMP_LATITUDE =
+    make_clamp<CLAMP_V_LOW, CLAMP_V_SIZE, 255>(1);
+
+bool within_bound(const prepared_globe* g) {
+    for (int32_t e : g->to_texture)
+        if (e > BOUND || e < -BOUND) return false;
+    for (int32_t e : g->light)
+        if (e > BOUND || e < -BOUND) return false;
+    return true;
+}
+
+// The per-column share of a pixel's sums, the same on every row of a globe: x' squared,
+// x' times the rotation's first column (the z row negated), and the light's x share with
+// the dither of the column for each of the four dither rows.
+struct column_terms {
+    uint32_t xs_squared;
+    int32_t x, y, z_negated;
+    int32_t light[4];
+};
+
+// Columns of one globe the bounded loop can hold; wider discs take the general loop.
+constexpr int GLOBE_COLUMNS = 1024;
+
+struct bounded_work {
+    column_terms columns[GLOBE_COLUMNS + 1]; // one spare: a coarse row steps past its end
+    int first_column;
+    uint32_t latitude_offset[CLAMP_V_SIZE]; // texture row offset by clamp index
+    // Texture columns of the longitude table for two texture widths (by shift parity):
+    // ((lon << 8) << shift) >> 16 of every entry.
+    uint16_t atan_column[2][128 * 128];
+    uint32_t atan_shift[2];
+    bool atan_built[2];
+};
+
+bounded_work g_bounded;
+
+const uint16_t* atan_columns(uint32_t shift) {
+    int slot = static_cast<int>(shift & 1);
+    if (!g_bounded.atan_built[slot] || g_bounded.atan_shift[slot] != shift) {
+        for (int i = 0; i < 128 * 128; i++) {
+            uint32_t lon = GLOBE_ATAN[static_cast<size_t>(i)];
+            g_bounded.atan_column[slot][i] = static_cast<uint16_t>(((lon << 8) << shift) >> 16);
+        }
+        g_bounded.atan_shift[slot] = shift;
+        g_bounded.atan_built[slot] = true;
+    }
+    return g_bounded.atan_column[slot];
+}
+
+// The per-globe tables of the bounded loop for columns x_lo .. x_hi (at most GLOBE_COLUMNS).
+void fill_bounded(const prepared_globe* g, int x_lo, int x_hi) {
+    const int32_t* m = g->to_texture;
+    const int32_t x_step = 0x400000 / g->radius;
+    g_bounded.first_column = x_lo;
+    for (int x = x_lo; x <= x_hi; x++) {
+        int32_t xs = ((x - g->centre_x) * x_step) >> 8;
+        column_terms& c = g_bounded.columns[x - x_lo];
+        c.xs_squared = static_cast<uint32_t>(xs * xs);
+        c.x = m[0] * xs;
+        c.y = m[3] * xs;
+        c.z_negated = -m[6] * xs;
+        for (int k = 0; k < 4; k++) c.light[k] = g->light[0] * xs + (DITHER[k * 4 + (x & 3)] << 21);
+    }
+    for (int k = 0; k < CLAMP_V_SIZE; k++)
+        g_bounded.latitude_offset[k] = g_work.v_row[CLAMP_LATITUDE[static_cast<size_t>(k)]];
+}
+
+// compute_row for a globe within BOUND; the same pixels, with the per-pixel work reduced to
+// adds, shifts and lookups in tables that clamp.
+template <int Step>
+void compute_row_bounded(const globe_texture* tex, const prepared_globe* g, int y, int x0, int x1) {
+    const int32_t* m = g->to_texture;
+    int32_t ys = static_cast<int32_t>(static_cast<int64_t>(y - g->centre_y) * 16384 / g->radius);
+    int32_t up = -ys;
+    const int32_t row_x = m[1] * up + BIAS, row_y = m[4] * up + BIAS;
+    const int32_t row_z = BIAS_NEGATED - m[7] * up;
+    const int32_t row_light = g->light[1] * up;
+    const uint32_t ys2 = static_cast<uint32_t>(ys * ys);
+    const int dither_row = y & 3;
+    const uint8_t* pixels = tex->pixels;
+    const uint16_t* atan_column = atan_columns(tex->shift);
+    const uint16_t* rows = CLAMP_ROW.data() + CLAMP_LOW;
+    const uint16_t* columns = CLAMP_COLUMN.data() + CLAMP_LOW;
+    const uint32_t* latitude = g_bounded.latitude_offset + CLAMP_V_LOW;
+    const uint8_t* const* shades = g_shade_rows + LEVEL_LOW;
+    const depth_terms* terms = g_work.terms;
+    const column_terms* c = g_bounded.columns + (x0 - g_bounded.first_column);
+    const column_terms* const end = c + (x1 - x0) + 1;
+    uint8_t* out = g_work.lines[g_work.current];
+    for (; c < end; c += Step, out += Step) {
+        const depth_terms& d = terms[(c->xs_squared + ys2) >> 20];
+        uint32_t column = atan_column[rows[(c->z_negated + row_z + d.z_negated) >> 22] +
+                                      columns[(c->x + row_x + d.x) >> 22]];
+        uint8_t texel = pixels[latitude[(c->y + row_y + d.y) >> 21] + column];
+        uint8_t colour = shades[(c->light[dither_row] + row_light + d.light) >> 25][texel];
+        out[0] = colour;
+        if (Step == 2) out[1] = colour;
+    }
+}
+
+// line[x - x0] = above[clamp(x, above_x0, above_x1) - above_x0] for x0 .. x1: the row
+// above, its end pixels repeated where this row reaches further.
+void stretch_row(uint8_t* line, int x0, int x1, const uint8_t* above, int above_x0, int above_x1) {
+    int x = x0;
+    if (x < above_x0) {
+        int end = x1 < above_x0 - 1 ? x1 : above_x0 - 1;
+        std::memset(line, above[0], static_cast<size_t>(end - x + 1));
+        x = end + 1;
+    }
+    int middle_end = x1 < above_x1 ? x1 : above_x1;
+    if (x <= middle_end) {
+        std::memcpy(line + (x - x0), above + (x - above_x0),
+                    static_cast<size_t>(middle_end - x + 1));
+        x = middle_end + 1;
+    }
+    if (x <= x1)
+        std::memset(line + (x - x0), above[above_x1 - above_x0], static_cast<size_t>(x1 - x + 1));
+}
+
 uint32_t copy_row(uint8_t* frame_row, int32_t* depth_row, int x0, int x1, int32_t depth_value) {
     const uint8_t* line = g_work.lines[g_work.current];
     if (!depth_row) {
@@ -207,16 +387,27 @@ uint32_t globe_draw(uint8_t* frame, int32_t* depth, int width, int height,
     if (g->centre_x + r < 0 || g->centre_x - r >= width || g->centre_y + r < 0 ||
         g->centre_y - r >= height)
         return 0;
-    fill_work(texture, g);
+    const int x_lo = clamp_int(g->centre_x - r, 0, width - 1);
+    const int x_hi = clamp_int(g->centre_x + r, 0, width - 1);
+    const bool bounded = within_bound(g) && x_hi - x_lo < GLOBE_COLUMNS;
+    fill_work(texture, g, bounded);
+    if (bounded) fill_bounded(g, x_lo, x_hi);
     int step = g->coarse >= 1 ? 2 : 1;
     bool skip_rows = g->coarse >= 2 && width <= 1024;
     int y_first = clamp_int(g->centre_y - r, 0, height - 1);
     int y_last = clamp_int(g->centre_y + r, 0, height - 1);
     uint32_t written = 0;
     int line_x0 = 0, line_x1 = -1;
+    // The half-width floor(sqrt(r^2 - dy^2)) of each row, moved from the previous row's: over
+    // the disc it changes by 2 r in all, far fewer steps than a root per row.
+    uint32_t half_u =
+        isqrt_u32(static_cast<uint32_t>(r * r - (y_first - g->centre_y) * (y_first - g->centre_y)));
     for (int y = y_first; y <= y_last; y++) {
         int dy = y - g->centre_y;
-        int half = static_cast<int>(isqrt_u32(static_cast<uint32_t>(r * r - dy * dy)));
+        const uint32_t n = static_cast<uint32_t>(r * r - dy * dy);
+        while (half_u * half_u > n) half_u--;
+        while ((half_u + 1) * (half_u + 1) <= n) half_u++;
+        int half = static_cast<int>(half_u);
         int x0 = clamp_int(g->centre_x - half, 0, width - 1);
         int x1 = clamp_int(g->centre_x + half, 0, width - 1);
         if (g->centre_x - half >= width || g->centre_x + half < 0) continue;
@@ -227,14 +418,13 @@ uint32_t globe_draw(uint8_t* frame, int32_t* depth, int width, int height,
             const uint8_t* above = g_work.lines[g_work.current];
             g_work.current ^= 1;
             uint8_t* line = g_work.lines[g_work.current];
-            if (x0 >= line_x0 && x1 <= line_x1) {
-                std::memcpy(line, above + (x0 - line_x0), static_cast<size_t>(x1 - x0 + 1));
-            } else {
-                for (int x = x0; x <= x1; x++)
-                    line[x - x0] = above[clamp_int(x, line_x0, line_x1) - line_x0];
-            }
-        } else {
+            stretch_row(line, x0, x1, above, line_x0, line_x1);
+        } else if (!bounded) {
             compute_row(texture, g, y, x0, x1, step);
+        } else if (step == 2) {
+            compute_row_bounded<2>(texture, g, y, x0, x1);
+        } else {
+            compute_row_bounded<1>(texture, g, y, x0, x1);
         }
         line_x0 = x0;
         line_x1 = x1;

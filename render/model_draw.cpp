@@ -51,6 +51,46 @@ uint8_t face_colour(int mode, const model_face& f, const vec3& n, const vec3& li
     }
 }
 
+// A face is in front when the eye lies on its outer side; seen edge-on it is not.
+inline bool face_front(const model_lod* lod, const vec3* normals, uint32_t f, const vec3& eye) {
+    vec3 rel;
+    vec3_sub(&rel, &lod->vertices[lod->faces[f].a], &eye);
+    return vec3_dot(&normals[f], &rel) < 0;
+}
+
+// True when every face of the level has zero area on the screen (view_box_on_one_line).
+bool lod_on_one_line(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
+                     const frustum_slopes* slopes) {
+    if (lod->vertex_count == 0) return false;
+    vec3 lo = lod->vertices[0], hi = lo;
+    for (uint32_t i = 1; i < lod->vertex_count; i++) {
+        const vec3& v = lod->vertices[i];
+        if (v.x < lo.x) lo.x = v.x;
+        if (v.x > hi.x) hi.x = v.x;
+        if (v.y < lo.y) lo.y = v.y;
+        if (v.y > hi.y) hi.y = v.y;
+        if (v.z < lo.z) lo.z = v.z;
+        if (v.z > hi.z) hi.z = v.z;
+    }
+    // Whole units: the centre is rounded down and the half size up.
+    model_box box;
+    const int32_t l[3] = {lo.x, lo.y, lo.z}, h[3] = {hi.x, hi.y, hi.z};
+    for (int k = 0; k < 3; k++) {
+        int64_t sum = int64_t{l[k]} + h[k];
+        box.centre[k] = sum >> 1;
+        box.half[k] = int64_t{h[k]} - box.centre[k];
+    }
+    return view_box_on_one_line(m, t, &box, vp, slopes);
+}
+
+// The triangle-view shade of the next face: 7 further along the ramp, wrapping around it.
+int next_triangle_shade(int k, int ramp_length) {
+    if (ramp_length <= 0) return 0;
+    k += 7;
+    while (k >= ramp_length) k -= ramp_length;
+    return k;
+}
+
 // Projects a clipped polygon's vertex. Intersections with the near plane lie exactly on it,
 // where projection refuses a point; they are projected one unit beyond instead, which
 // lands on the same pixel instead of the screen's corner.
@@ -163,6 +203,14 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         mat3_apply(&l, &mt, &l);
     }
 
+    if (view_sphere_tiny(&t, radius, vp, 4) && lod_on_one_line(lod, &m, &t, vp, slopes)) {
+        // A distant object seen as a dot or a line draws nothing; its front faces still
+        // count as drawn, as they would after the transform.
+        for (uint32_t f = 0; f < lod->face_count; f++)
+            if (face_front(lod, normals, f, eye)) g_render_stats.tris_drawn++;
+        return;
+    }
+
     render_timing& rt = g_render_timing;
     bool timed = rt.on && rt.now;
     uint32_t t0 = timed ? timing_now() : 0;
@@ -170,9 +218,7 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     for (uint32_t i = 0; i < nv; i++) g_used[i] = 0;
     for (uint32_t f = 0; f < nf; f++) {
         const model_face& face = lod->faces[f];
-        vec3 rel;
-        vec3_sub(&rel, &lod->vertices[face.a], &eye);
-        bool front = vec3_dot(&normals[f], &rel) < 0;
+        bool front = face_front(lod, normals, f, eye);
         g_front[f] = front;
         if (front) g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
     }
@@ -193,34 +239,41 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         rt.reads += 3;
     }
 
-    int k = 0; // the triangle-view shade, advancing over every face in file order
+    // The triangle-view shade advances over every face in file order, back faces included.
+    const bool triangle_view = mode == SHADE_TRIANGLES;
+    auto colour_of = [&](uint32_t f, int shade_k) {
+        return triangle_view
+                   ? static_cast<uint8_t>(base_colour + shade_k)
+                   : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
+    };
+    int k = 0;
     for (uint32_t f = 0; f < nf; f++) {
         int shade_k = k;
-        k += 7;
-        if (ramp_length > 0)
-            while (k >= ramp_length) k -= ramp_length;
-        else
-            k = 0;
+        if (triangle_view) k = next_triangle_shade(k, ramp_length);
         if (!g_front[f]) continue;
         const model_face& face = lod->faces[f];
         uint8_t oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
         if (oa & ob & oc) continue;
-        uint8_t colour = mode == SHADE_TRIANGLES
-                             ? static_cast<uint8_t>(base_colour + shade_k)
-                             : face_colour(mode, face, normals[f], l, base_colour, ramp_length);
         g_render_stats.tris_drawn++;
         if ((oa | ob | oc) == 0) {
             const projected_vertex& a = g_projected[face.a];
             const projected_vertex& b = g_projected[face.b];
             const projected_vertex& c = g_projected[face.c];
+            // Most faces of a distant model are smaller than a pixel: their corners land on one
+            // pixel or turn the wrong way on the screen, and the rasteriser would draw nothing.
+            if (screen_cross(a.screen_x, a.screen_y, b.screen_x, b.screen_y, c.screen_x,
+                             c.screen_y) <= 0)
+                continue;
             screen_triangle tri = {
                 {{a.screen_x, a.screen_y}, {b.screen_x, b.screen_y}, {c.screen_x, c.screen_y}}};
+            uint8_t colour = colour_of(f, shade_k);
             int32_t d[3] = {depth_frame_vertex(&g_depth_frame, a.scale),
                             depth_frame_vertex(&g_depth_frame, b.scale),
                             depth_frame_vertex(&g_depth_frame, c.scale)};
             raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
         } else {
             g_render_stats.tris_clipped++;
+            uint8_t colour = colour_of(f, shade_k);
             const vec3 tri[3] = {g_view[face.a], g_view[face.b], g_view[face.c]};
             raster_clipped(frame, depth, width, height, tri, vp, colour, spans);
         }

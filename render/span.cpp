@@ -32,13 +32,16 @@ int32_t mul32(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
 }
 
-// One triangle edge: x in 16.16 from the vertex's x (no half-pixel offset) and a depth,
-// each with its per-row step.
+// One triangle edge from its upper vertex: x in 16.16 from the vertex's x (no half-pixel
+// offset) and a depth, each with its per-row step. Walking an edge n rows down gives
+// x + n dx and z + n dz in wrapping arithmetic, the same as adding the step n times; the
+// walk keeps only x stepping and works the depth out for the rows that draw.
 struct edge {
     int32_t x, dx, z, dz;
 };
 
-edge edge_make(const screen_vertex& s, int32_t zs, const screen_vertex& e, int32_t ze) {
+[[gnu::always_inline]] inline edge edge_make(const screen_vertex& s, int32_t zs,
+                                             const screen_vertex& e, int32_t ze) {
     int32_t dy = e.y - s.y;
     edge ed;
     ed.x = shl16(s.x);
@@ -48,13 +51,63 @@ edge edge_make(const screen_vertex& s, int32_t zs, const screen_vertex& e, int32
     return ed;
 }
 
-void edge_step(edge& e) {
-    e.x = wrap_add32(e.x, e.dx);
-    e.z = wrap_add32(e.z, e.dz);
+int32_t edge_depth(const edge& e, int32_t rows) {
+    return wrap_add32(e.z, mul32(rows, e.dz));
 }
 
 bool within(int64_t v, int64_t limit) {
     return v <= limit && v >= -limit;
+}
+
+// One triangle-wide depth step per pixel when its products stay inside 32 bits, else
+// `false` and each row works out its own.
+[[gnu::always_inline]] inline bool triangle_depth_step(const screen_vertex& top,
+                                                       const screen_vertex& mid,
+                                                       const screen_vertex& bot, int32_t zt,
+                                                       int32_t zm, int32_t zb, int32_t* step) {
+    int32_t xm = mid.x - top.x, xb = bot.x - top.x;
+    int32_t ym = mid.y - top.y, yb = bot.y - top.y;
+    int64_t dzm = int64_t(zm) - zt, dzb = int64_t(zb) - zt;
+    if (!(within(xm, 1023) && within(xb, 1023) && ym <= 1023 && yb <= 1023 &&
+          within(dzm, 0xFFFFF) && within(dzb, 0xFFFFF)))
+        return false;
+    int32_t d = xm * yb - xb * ym;
+    if (d == 0) return false;
+    *step = div_trunc(yb * int32_t(dzm) - ym * int32_t(dzb), d);
+    return true;
+}
+
+// Rows y .. y_stop between the long edge (started on row y_long) and a short edge (started
+// on row y_short): calls row() for every row that covers a pixel. Thin slivers leave most
+// rows empty, so an empty row costs only the two x steps and a compare.
+template <bool Depth, class Row>
+[[gnu::always_inline]] inline void
+walk_rows(const edge& long_edge, int32_t y_long, const edge& short_edge, int32_t y_short, int32_t y,
+          int32_t y_stop, bool tri_step, int32_t step, Row&& row) {
+    uint32_t xl = static_cast<uint32_t>(long_edge.x) +
+                  static_cast<uint32_t>(y - y_long) * static_cast<uint32_t>(long_edge.dx);
+    uint32_t xs = static_cast<uint32_t>(short_edge.x) +
+                  static_cast<uint32_t>(y - y_short) * static_cast<uint32_t>(short_edge.dx);
+    const uint32_t dxl = static_cast<uint32_t>(long_edge.dx);
+    const uint32_t dxs = static_cast<uint32_t>(short_edge.dx);
+    for (; y <= y_stop; y++, xl += dxl, xs += dxs) {
+        int32_t a = static_cast<int32_t>(xl) >> 16;
+        int32_t b = static_cast<int32_t>(xs) >> 16;
+        if (a == b) continue;
+        int32_t zl = 0, zr = 0;
+        if (Depth) {
+            zl = edge_depth(long_edge, y - y_long);
+            zr = edge_depth(short_edge, y - y_short);
+        }
+        int32_t left = a, right = b;
+        if (a > b) {
+            left = b, right = a;
+            int32_t t = zl;
+            zl = zr, zr = t;
+        }
+        if (Depth && !tri_step) step = div_trunc(wrap_sub32(zr, zl), right - left);
+        row(y, left, right, zl, step);
+    }
 }
 
 // Walks the rows of a clockwise triangle from its top row down to its bottom row or to the
@@ -62,11 +115,10 @@ bool within(int64_t v, int64_t limit) {
 // that covers at least one pixel. Returns false when the triangle is rejected. All three
 // raster paths go through here, so they cover exactly the same pixels.
 template <bool Depth, class Row>
-bool triangle_walk(const screen_triangle* tri, const int32_t* depths, int32_t y_end, Row&& row) {
+[[gnu::always_inline]] inline bool triangle_walk(const screen_triangle* tri, const int32_t* depths,
+                                                 int32_t y_end, Row&& row) {
+    if (screen_triangle_cross(tri) <= 0) return false;
     const screen_vertex* v = tri->v;
-    int32_t cross = wrap_sub32(mul32(v[1].x - v[0].x, v[2].y - v[0].y),
-                               mul32(v[2].x - v[0].x, v[1].y - v[0].y));
-    if (cross <= 0) return false;
 
     // A stable sort by y, so equal rows keep the order received.
     int i0 = 0, i1 = 1, i2 = 2, tmp;
@@ -80,45 +132,21 @@ bool triangle_walk(const screen_triangle* tri, const int32_t* depths, int32_t y_
     int32_t zm = Depth ? depths[i1] : 0;
     int32_t zb = Depth ? depths[i2] : 0;
 
-    edge long_edge = edge_make(top, zt, bot, zb);
-    edge short_edge = edge_make(top, zt, mid, zm);
-
-    // One depth step for the whole triangle when its products stay inside 32 bits.
-    bool tri_step = false;
     int32_t step = 0;
-    if (Depth) {
-        int32_t xm = mid.x - top.x, xb = bot.x - top.x;
-        int32_t ym = mid.y - top.y, yb = bot.y - top.y;
-        int64_t dzm = int64_t(zm) - zt, dzb = int64_t(zb) - zt;
-        if (within(xm, 1023) && within(xb, 1023) && ym <= 1023 && yb <= 1023 &&
-            within(dzm, 0xFFFFF) && within(dzb, 0xFFFFF)) {
-            int32_t d = xm * yb - xb * ym;
-            if (d != 0) {
-                tri_step = true;
-                step = div_trunc(yb * int32_t(dzm) - ym * int32_t(dzb), d);
-            }
-        }
-    }
+    bool tri_step = Depth && triangle_depth_step(top, mid, bot, zt, zm, zb, &step);
 
+    // Each pixel row is sampled at its top edge; the short edge restarts exactly at the
+    // middle vertex on the middle row.
     int32_t y_last = bot.y;
     if (y_last > y_end - 1) y_last = y_end - 1;
-    for (int32_t y = top.y; y <= y_last; y++) {
-        if (y == mid.y) short_edge = edge_make(mid, zm, bot, zb);
-        int32_t a = long_edge.x >> 16;
-        int32_t b = short_edge.x >> 16;
-        if (a != b) {
-            int32_t left, right, zl, zr;
-            if (a < b) {
-                left = a, right = b, zl = long_edge.z, zr = short_edge.z;
-            } else {
-                left = b, right = a, zl = short_edge.z, zr = long_edge.z;
-            }
-            if (Depth && !tri_step) step = div_trunc(wrap_sub32(zr, zl), right - left);
-            row(y, left, right, zl, step);
-        }
-        edge_step(long_edge);
-        edge_step(short_edge);
-    }
+    edge long_edge = edge_make(top, zt, bot, zb);
+    int32_t upper_last = mid.y - 1 < y_last ? mid.y - 1 : y_last;
+    if (top.y <= upper_last)
+        walk_rows<Depth>(long_edge, top.y, edge_make(top, zt, mid, zm), top.y, top.y, upper_last,
+                         tri_step, step, row);
+    if (mid.y <= y_last)
+        walk_rows<Depth>(long_edge, top.y, edge_make(mid, zm, bot, zb), mid.y, mid.y, y_last,
+                         tri_step, step, row);
     return true;
 }
 

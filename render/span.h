@@ -70,6 +70,19 @@ inline int32_t depth_frame_vertex(const depth_frame* df, int32_t scale) {
     return static_cast<int32_t>(static_cast<uint32_t>(d >> 11) + df->base);
 }
 
+// Twice the signed area, (x1 - x0)(y2 - y0) - (x2 - x0)(y1 - y0) in wrapping 32-bit
+// arithmetic: every raster path draws a triangle only when this is positive, so a caller
+// may drop the others before computing anything else for them.
+inline int32_t screen_cross(int x0, int y0, int x1, int y1, int x2, int y2) {
+    uint32_t a = static_cast<uint32_t>(x1 - x0) * static_cast<uint32_t>(y2 - y0);
+    uint32_t b = static_cast<uint32_t>(x2 - x0) * static_cast<uint32_t>(y1 - y0);
+    return static_cast<int32_t>(a - b);
+}
+inline int32_t screen_triangle_cross(const screen_triangle* tri) {
+    const screen_vertex* v = tri->v;
+    return screen_cross(v[0].x, v[0].y, v[1].x, v[1].y, v[2].x, v[2].y);
+}
+
 int raster_screen_triangle(uint8_t* frame, int32_t* depth, int width, int height,
                            const screen_triangle* tri, const int32_t depths[3], uint8_t colour,
                            depth_span* spans);

@@ -101,6 +101,87 @@ bool view_sphere_culled(const vec3* c, fix16 r, fix16 near, const frustum_slopes
     return wrap_sub32(sy, c->y) < my || wrap_add32(c->y, sy) < my;
 }
 
+namespace {
+
+// floor(n / d) for d > 0.
+int64_t floor_div(int64_t n, int64_t d) {
+    int64_t q = n / d;
+    return (n % d != 0 && n < 0) ? q - 1 : q;
+}
+
+int64_t abs64(int64_t v) {
+    return v < 0 ? -v : v;
+}
+
+// A view-space interval of one coordinate: [lo, hi], in raw fix16 units.
+struct extent {
+    int64_t lo, hi;
+};
+
+// Every point of [a.lo, a.hi] x [z.lo, z.hi] (z > 0) projects, at focal length `focal`,
+// into one pixel of the screen axis: offsets a * focal / z (in 1/65536 pixel) lie in one
+// cell of 65536. The integer path's truncated focal / z puts its offset within |a| / 65536
+// of the exact one, the float path within a few units; eps allows for both.
+bool projects_into_one_pixel(extent a, extent z, fix16 focal) {
+    int64_t largest = abs64(a.lo) > abs64(a.hi) ? abs64(a.lo) : abs64(a.hi);
+    if (focal <= 0 || largest > (INT64_MAX >> 2) / focal) return false;
+    int64_t lo = INT64_MAX, hi = INT64_MIN;
+    for (int64_t av : {a.lo, a.hi}) {
+        for (int64_t zv : {z.lo, z.hi}) {
+            int64_t q = floor_div(av * focal, zv);
+            if (q < lo) lo = q;
+            if (q > hi) hi = q;
+        }
+    }
+    int64_t eps = (largest >> 16) + ((abs64(lo) + abs64(hi)) >> 18) + 1024;
+    return ((lo - eps) >> 16) == ((hi + eps) >> 16);
+}
+
+} // namespace
+
+bool view_sphere_tiny(const vec3* c, fix16 r, const view_projection* vp, int pixels) {
+    int64_t z_near = int64_t{c->z} - r;
+    if (r <= 0 || z_near <= vp->near) return false;
+    // Across 2 r focal / (z - r) pixels; compared in 1/65536 pixel without a division.
+    return 2 * int64_t{r} * vp->focal < z_near * pixels * 65536;
+}
+
+bool view_box_on_one_line(const mat3* m, const vec3* t, const model_box* box,
+                          const view_projection* vp, const frustum_slopes* slopes) {
+    // Each view coordinate is t + row . (centre + d) with |d| <= half per axis, so it lies
+    // within row . centre +- |row| . half of t. The margin covers the rounding of either
+    // path (a few units for the integer one, a float's last place of the largest term for
+    // the other); the sums must stay far from wrapping on the integer path.
+    extent view[3];
+    const int64_t tv[3] = {t->x, t->y, t->z};
+    for (int row = 0; row < 3; row++) {
+        int64_t centre = 0, half = 0, bound = 0;
+        for (int col = 0; col < 3; col++) {
+            int64_t e = m->m[3 * row + col];
+            centre += e * box->centre[col];
+            half += abs64(e) * box->half[col];
+            bound += abs64(e) * (abs64(box->centre[col]) + box->half[col]);
+        }
+        centre = floor_div(centre, 65536) + tv[row];
+        half >>= 16;
+        if ((bound >> 16) + abs64(tv[row]) >= (int64_t{1} << 30)) return false;
+        int64_t margin = 256 + ((abs64(centre) + half) >> 18);
+        view[row] = extent{centre - half - margin, centre + half + margin};
+    }
+    const extent& x = view[0];
+    const extent& y = view[1];
+    const extent& z = view[2];
+    if (z.lo <= int64_t{vp->near} + 256) return false;
+    // Inside every side plane, where the plane distances are smallest (the near end of the
+    // box), by more than the slopes' own rounding over that depth.
+    const int64_t inside = (z.hi >> 15) + FIX16_ONE;
+    const int64_t sx = (int64_t{slopes->slope_x} * z.lo) >> 16;
+    const int64_t sy = (int64_t{slopes->slope_y} * z.lo) >> 16;
+    if (sx - x.hi < inside || x.lo + sx < inside) return false;
+    if (sy - y.hi < inside || y.lo + sy < inside) return false;
+    return projects_into_one_pixel(y, z, vp->focal) || projects_into_one_pixel(x, z, vp->focal);
+}
+
 fix16 dist_right(const vec3* p, fix16 slope) {
     return wrap_sub32(fix16_mul(slope, p->z), p->x);
 }

@@ -69,6 +69,23 @@ uint8_t view_outcode(const vec3* v, fix16 near, const frustum_slopes* slopes);
 // True when a sphere of radius r (> 0) around view-space centre c is wholly outside.
 bool view_sphere_culled(const vec3* c, fix16 r, fix16 near, const frustum_slopes* slopes);
 
+// An axis-aligned box around a mesh's vertices in model space, in raw fix16 units.
+struct model_box {
+    int64_t centre[3];
+    int64_t half[3]; // >= 0
+};
+
+// True when a sphere of radius r around view-space centre c lies in front of the near plane
+// and covers under `pixels` pixels across on the screen: worth a closer look.
+bool view_sphere_tiny(const vec3* c, fix16 r, const view_projection* vp, int pixels);
+// True when a mesh inside `box`, drawn with model-to-view transform m, t, lies wholly inside
+// the frustum and every point of it projects onto one pixel row or one pixel column, on
+// either vertex path: then every vertex gets outcode 0 and every face has zero area on the
+// screen, so the mesh draws no pixel. The bounds are widened well past the rounding of
+// either path.
+bool view_box_on_one_line(const mat3* m, const vec3* t, const model_box* box,
+                          const view_projection* vp, const frustum_slopes* slopes);
+
 fix16 dist_right(const vec3* p, fix16 slope);
 fix16 dist_left(const vec3* p, fix16 slope);
 fix16 dist_top(const vec3* p, fix16 slope);

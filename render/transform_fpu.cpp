@@ -31,13 +31,6 @@ float fpu_fma_rounded_to_odd(float a, float b, float c) {
     return static_cast<float>(s);
 }
 
-int32_t fpu_to_int(float f) {
-    if (f != f) return INT32_MIN;
-    if (f >= 2147483648.0f) return INT32_MAX;
-    if (f <= -2147483648.0f) return INT32_MIN;
-    return static_cast<int32_t>(f);
-}
-
 void fpu_view_setup(fpu_view* out, const mat3* m, const vec3* t, const view_projection* vp) {
     for (int i = 0; i < 9; i++) out->m[i] = static_cast<float>(m->m[i]) / 65536.0f;
     out->t[0] = static_cast<float>(t->x);
@@ -62,9 +55,9 @@ void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint
         float x = static_cast<float>(vertices[i].x);
         float y = static_cast<float>(vertices[i].y);
         float z = static_cast<float>(vertices[i].z);
-        float vx = fpu_fma(m[2], z, fpu_fma(m[0], x, m[1] * y)) + v0.t[0];
-        float vy = fpu_fma(m[5], z, fpu_fma(m[3], x, m[4] * y)) + v0.t[1];
-        float vz = fpu_fma(m[8], z, fpu_fma(m[6], x, m[7] * y)) + v0.t[2];
+        float vx = fpu_fma_grid(m[2], z, fpu_fma_grid(m[0], x, m[1] * y)) + v0.t[0];
+        float vy = fpu_fma_grid(m[5], z, fpu_fma_grid(m[3], x, m[4] * y)) + v0.t[1];
+        float vz = fpu_fma_grid(m[8], z, fpu_fma_grid(m[6], x, m[7] * y)) + v0.t[2];
         vec3 v = {fpu_to_int(vx), fpu_to_int(vy), fpu_to_int(vz)};
         view[i] = v;
         uint8_t code = 0;

@@ -48,7 +48,21 @@ inline float fpu_fma(float a, float b, float c) {
     if (!float_tie && !below_normal) return static_cast<float>(s);
     return fpu_fma_rounded_to_odd(a, b, c);
 }
-// Truncation toward zero, saturated to 32 bits; not-a-number gives INT32_MIN.
-int32_t fpu_to_int(float f);
+// fpu_fma for operands that are all multiples of 2^-16, as the vertex path's are (matrix
+// elements are fix16 / 65536, coordinates and translations whole raw units, and rounding to
+// float only coarsens a multiple of 2^-16): the result is 0 or at least 2^-16 in size, never
+// below the normal float range, so only the halfway case needs the slow path.
+inline float fpu_fma_grid(float a, float b, float c) {
+    double s = static_cast<double>(a) * static_cast<double>(b) + static_cast<double>(c);
+    if ((fpu_double_bits(s) & 0x1FFFFFFFull) != 0x10000000ull) return static_cast<float>(s);
+    return fpu_fma_rounded_to_odd(a, b, c);
+}
+// Truncation toward zero, saturated to 32 bits; not-a-number gives INT32_MIN. Inline: the
+// vertex loop converts six values per vertex.
+inline int32_t fpu_to_int(float f) {
+    if (f > -2147483648.0f && f < 2147483648.0f) return static_cast<int32_t>(f);
+    if (f != f) return INT32_MIN;
+    return f > 0.0f ? INT32_MAX : INT32_MIN;
+}
 
 } // namespace vantrel

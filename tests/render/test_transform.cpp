@@ -330,5 +330,60 @@ TEST(FpuPath, AgreesWithTheIntegerPathWithinAPixel) {
     EXPECT_EQ(digest, 0x92D809CD149AF991ull) << std::hex << digest;
 }
 
+// A tiny object accepted as projecting onto one pixel row or column must do so on both vertex
+// paths, with every vertex inside the frustum, also when it sits across a pixel edge or on a
+// pixel centre; the sweep crosses several edges in steps of 1/64 pixel.
+TEST(OneLine, AcceptedBoxesProjectOntoOneRowOrColumnOnBothPaths) {
+    view_projection vp = game_projection();
+    frustum_slopes s = game_slopes();
+    std::mt19937 rng(5);
+    constexpr int N = 40;
+    vec3 verts[N], view_i[N], view_f[N];
+    uint8_t used[N], code_i[N], code_f[N];
+    projected_vertex proj_i[N], proj_f[N];
+    std::memset(used, 1, sizeof used);
+    int accepted = 0, refused = 0;
+    for (int round = 0; round < 400; round++) {
+        vec3 fwd = {int32_t(rng() % 131072) - 65536, int32_t(rng() % 131072) - 65536, ONE};
+        vec3 up = {0, ONE, 0};
+        mat3 m;
+        mat3_look_at(&m, &fwd, &up);
+        // A flat box (a ship seen from afar): half sizes up to 3 units, 0.05 units thick.
+        model_box box = {{int32_t(rng() % (4u << 16)) - (2 << 16), 0, 0},
+                         {int64_t(rng() % (3u << 16)), ONE / 20, int64_t(rng() % (3u << 16))}};
+        fix16 z = (300 + int32_t(rng() % 3000)) << 16;
+        // Offsets of whole pixels plus 1/64 steps, at this distance.
+        int32_t pixel = int32_t(int64_t(z) * ONE / VIEW_FOCAL);
+        vec3 t = {int32_t(rng() % 200) * pixel / 64 - 50 * pixel, (round % 128) * pixel / 64, z};
+        for (int i = 0; i < N; i++) {
+            for (int k = 0; k < 3; k++) {
+                int64_t h = box.half[k];
+                int64_t d = i < 8 ? ((i >> k) & 1 ? h : -h) : int64_t(rng() % (2 * h + 1)) - h;
+                (&verts[i].x)[k] = int32_t(box.centre[k] + d);
+            }
+        }
+        if (!view_box_on_one_line(&m, &t, &box, &vp, &s)) {
+            refused++;
+            continue;
+        }
+        accepted++;
+        transform_vertices(&m, &t, &vp, &s, verts, used, N, view_i, code_i, proj_i);
+        fpu_view fv;
+        fpu_view_setup(&fv, &m, &t, &vp);
+        fpu_transform_vertices(&fv, verts, used, N, view_f, code_f, proj_f);
+        bool row = true, column = true;
+        for (int i = 0; i < N; i++) {
+            ASSERT_EQ(code_i[i] | code_f[i], 0) << round;
+            row = row && proj_i[i].screen_y == proj_i[0].screen_y &&
+                  proj_f[i].screen_y == proj_f[0].screen_y;
+            column = column && proj_i[i].screen_x == proj_i[0].screen_x &&
+                     proj_f[i].screen_x == proj_f[0].screen_x;
+        }
+        EXPECT_TRUE(row || column) << round;
+    }
+    EXPECT_GT(accepted, 50);
+    EXPECT_GT(refused, 50);
+}
+
 } // namespace
 } // namespace vantrel
