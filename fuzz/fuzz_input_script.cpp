@@ -14,19 +14,21 @@ using namespace vantrel;
 namespace {
 
 constexpr const char* OP_NAMES[] = {"down", "up",   "press", "mouse", "lmb",
-                                    "rmb",  "shot", "hash",  "quit"};
+                                    "rmb",  "shot", "hash",  "quit",  "ticks"};
 
 bool key_op(script_op op) {
     return op == script_op::down || op == script_op::up || op == script_op::press;
 }
 
 bool deliverable(const script_event& ev) {
-    if (ev.frame > 0x7FFFFFFFu || static_cast<size_t>(ev.op) > static_cast<size_t>(script_op::quit))
+    if (ev.frame > 0x7FFFFFFFu ||
+        static_cast<size_t>(ev.op) > static_cast<size_t>(script_op::ticks))
         return false;
     if (key_op(ev.op)) return ev.a >= 0 && ev.a <= 127;
     if (ev.op == script_op::mouse)
         return ev.a >= -100000 && ev.a <= 100000 && ev.b >= -100000 && ev.b <= 100000;
     if (ev.op == script_op::lmb || ev.op == script_op::rmb) return ev.a == 0 || ev.a == 1;
+    if (ev.op == script_op::ticks) return ev.a >= 1 && ev.a <= SCRIPT_TICKS_MAX;
     if (ev.op == script_op::shot)
         return !ev.file.empty() && ev.file.find('/') == std::string::npos && ev.file != "." &&
                ev.file != "..";
@@ -46,11 +48,13 @@ std::string write_back(const input_script& script) {
             std::snprintf(line, sizeof line, "%u mouse %d %d\n", ev.frame, ev.a, ev.b);
         else if (ev.op == script_op::lmb || ev.op == script_op::rmb)
             std::snprintf(line, sizeof line, "%u %s %s\n", ev.frame, op, ev.a ? "down" : "up");
+        else if (ev.op == script_op::ticks)
+            std::snprintf(line, sizeof line, "%u ticks %d\n", ev.frame, ev.a);
         else
             std::snprintf(line, sizeof line, "%u %s ", ev.frame, op);
         text += line;
         if (ev.op == script_op::shot) text += ev.file;
-        if (ev.op >= script_op::shot) text += '\n';
+        if (ev.op >= script_op::shot && ev.op <= script_op::quit) text += '\n';
     }
     return text;
 }
