@@ -17,6 +17,24 @@ projected_vertex g_projected[DRAW_MAX_VERTICES];
 uint8_t g_used[DRAW_MAX_VERTICES];
 uint8_t g_front[DRAW_MAX_FACES];
 
+// The shared rotation (draw_model_share_begin): what it was made for and, per vertex, the
+// rotated point, focal / z and the frustum's half-width and half-height at its depth.
+struct shared_vertex {
+    vec3 rotated;
+    fix16 scale, sx, sy;
+};
+struct shared_rotation {
+    bool on;
+    const model_lod* lod;
+    mat3 m;
+    fix16 z;
+    view_projection vp;
+    frustum_slopes slopes;
+};
+shared_rotation g_share = {};
+shared_vertex g_shared[DRAW_MAX_VERTICES];
+uint8_t g_have[DRAW_MAX_VERTICES];
+
 // 5/6 and 1/6 in fix16: a light dot product of 0..1 becomes 1/6..1 of the shade range.
 constexpr fix16 DOT_SCALE = 54614;
 constexpr fix16 DOT_BIAS = 10922;
@@ -100,6 +118,62 @@ void project_clipped(projected_vertex* out, const vec3& v, const view_projection
     project_view_vertex(out, &p, vp);
 }
 
+bool same_mat3(const mat3& a, const mat3& b) {
+    for (int i = 0; i < 9; i++)
+        if (a.m[i] != b.m[i]) return false;
+    return true;
+}
+
+// transform_vertices through the shared rotation: the same view points, outcodes and
+// projections, each worked out as that function does.
+void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
+                      const frustum_slopes* slopes) {
+    shared_rotation& s = g_share;
+    const uint32_t nv = lod->vertex_count;
+    if (s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) || s.vp.focal != vp->focal ||
+        s.vp.near != vp->near || s.vp.centre_x != vp->centre_x || s.vp.centre_y != vp->centre_y ||
+        s.slopes.slope_x != slopes->slope_x || s.slopes.slope_y != slopes->slope_y) {
+        s.lod = lod;
+        s.m = *m;
+        s.z = t->z;
+        s.vp = *vp;
+        s.slopes = *slopes;
+        for (uint32_t i = 0; i < nv; i++) g_have[i] = 0;
+    }
+    const fix16 near = vp->near;
+    for (uint32_t i = 0; i < nv; i++) {
+        if (!g_used[i]) continue;
+        shared_vertex& c = g_shared[i];
+        if (!g_have[i]) {
+            mat3_apply(&c.rotated, m, &lod->vertices[i]);
+            fix16 z = wrap_add32(c.rotated.z, t->z);
+            c.sx = fix16_mul(z, slopes->slope_x);
+            c.sy = fix16_mul(z, slopes->slope_y);
+            c.scale = near < z ? fix16_div(vp->focal, z) : 0;
+            g_have[i] = 1;
+        }
+        vec3 v;
+        vec3_add(&v, &c.rotated, t);
+        g_view[i] = v;
+        uint8_t code = 0;
+        if (v.z <= near) code |= OUT_NEAR;
+        if (wrap_sub32(c.sx, v.x) < 0) code |= OUT_RIGHT;
+        if (wrap_add32(v.x, c.sx) < 0) code |= OUT_LEFT;
+        if (wrap_sub32(c.sy, v.y) < 0) code |= OUT_TOP;
+        if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
+        g_outcode[i] = code;
+        if (code & OUT_NEAR) continue;
+        projected_vertex& out = g_projected[i];
+        int32_t dx = static_cast<int32_t>((static_cast<int64_t>(c.scale) * v.x) >> 32);
+        int32_t dy = static_cast<int32_t>((static_cast<int64_t>(c.scale) * v.y) >> 32);
+        out.z = v.z;
+        out.scale = c.scale;
+        out.screen_x = static_cast<int16_t>(wrap_add32(vp->centre_x, dx));
+        out.screen_y = static_cast<int16_t>(wrap_sub32(vp->centre_y, dy));
+        out.valid = 1;
+    }
+}
+
 void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const vec3 tri[3],
                     const view_projection* vp, uint8_t colour, depth_span* spans) {
     vec3 poly[CLIP_MAX_VERTS];
@@ -120,6 +194,15 @@ void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const
 }
 
 } // namespace
+
+void draw_model_share_begin() {
+    g_share = shared_rotation{};
+    g_share.on = true;
+}
+
+void draw_model_share_end() {
+    g_share = shared_rotation{};
+}
 
 int material_level(int material, fix16 light_dot) {
     if (material == 2) return 3;
@@ -228,6 +311,8 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         fpu_view_setup(&fv, &m, &t, vp);
         fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view, g_outcode,
                                g_projected);
+    } else if (g_share.on) {
+        transform_shared(lod, &m, &t, vp, slopes);
     } else {
         transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used, static_cast<int>(nv), g_view,
                            g_outcode, g_projected);
