@@ -15,7 +15,7 @@ vec3 g_view[DRAW_MAX_VERTICES];
 uint8_t g_outcode[DRAW_MAX_VERTICES];
 projected_vertex g_projected[DRAW_MAX_VERTICES];
 uint8_t g_used[DRAW_MAX_VERTICES];
-uint8_t g_front[DRAW_MAX_FACES];
+uint16_t g_front[DRAW_MAX_FACES]; // the front faces, in file order
 
 // The shared rotation (draw_model_share_begin): what it was made for and, per vertex, the
 // rotated point, focal / z and the frustum's half-width and half-height at its depth.
@@ -101,12 +101,11 @@ bool lod_on_one_line(const model_lod* lod, const mat3* m, const vec3* t, const v
     return view_box_on_one_line(m, t, &box, vp, slopes);
 }
 
-// The triangle-view shade of the next face: 7 further along the ramp, wrapping around it.
-int next_triangle_shade(int k, int ramp_length) {
+// The triangle-view shade of face f: each face 7 further along the ramp than the one
+// before it in the file, wrapping around the ramp.
+int triangle_shade(uint32_t f, int ramp_length) {
     if (ramp_length <= 0) return 0;
-    k += 7;
-    while (k >= ramp_length) k -= ramp_length;
-    return k;
+    return static_cast<int>(7 * f % static_cast<uint32_t>(ramp_length));
 }
 
 // Projects a clipped polygon's vertex. Intersections with the near plane lie exactly on it,
@@ -299,11 +298,12 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     uint32_t t0 = timed ? timing_now() : 0;
     const uint32_t nv = lod->vertex_count, nf = lod->face_count;
     for (uint32_t i = 0; i < nv; i++) g_used[i] = 0;
+    uint32_t front_count = 0;
     for (uint32_t f = 0; f < nf; f++) {
+        if (!face_front(lod, normals, f, eye)) continue;
         const model_face& face = lod->faces[f];
-        bool front = face_front(lod, normals, f, eye);
-        g_front[f] = front;
-        if (front) g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
+        g_front[front_count++] = static_cast<uint16_t>(f);
+        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
     }
     uint32_t t1 = timed ? timing_now() : 0;
     if (g_vertex_fpu) {
@@ -326,16 +326,13 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
 
     // The triangle-view shade advances over every face in file order, back faces included.
     const bool triangle_view = mode == SHADE_TRIANGLES;
-    auto colour_of = [&](uint32_t f, int shade_k) {
+    auto colour_of = [&](uint32_t f) {
         return triangle_view
-                   ? static_cast<uint8_t>(base_colour + shade_k)
+                   ? static_cast<uint8_t>(base_colour + triangle_shade(f, ramp_length))
                    : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
     };
-    int k = 0;
-    for (uint32_t f = 0; f < nf; f++) {
-        int shade_k = k;
-        if (triangle_view) k = next_triangle_shade(k, ramp_length);
-        if (!g_front[f]) continue;
+    for (uint32_t i = 0; i < front_count; i++) {
+        const uint32_t f = g_front[i];
         const model_face& face = lod->faces[f];
         uint8_t oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
         if (oa & ob & oc) continue;
@@ -351,14 +348,14 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                 continue;
             screen_triangle tri = {
                 {{a.screen_x, a.screen_y}, {b.screen_x, b.screen_y}, {c.screen_x, c.screen_y}}};
-            uint8_t colour = colour_of(f, shade_k);
+            uint8_t colour = colour_of(f);
             int32_t d[3] = {depth_frame_vertex(&g_depth_frame, a.scale),
                             depth_frame_vertex(&g_depth_frame, b.scale),
                             depth_frame_vertex(&g_depth_frame, c.scale)};
             raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
         } else {
             g_render_stats.tris_clipped++;
-            uint8_t colour = colour_of(f, shade_k);
+            uint8_t colour = colour_of(f);
             const vec3 tri[3] = {g_view[face.a], g_view[face.b], g_view[face.c]};
             raster_clipped(frame, depth, width, height, tri, vp, colour, spans);
         }
