@@ -324,6 +324,8 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         rt.reads += 3;
     }
 
+    // Untimed on the fused path, the dispatcher would only pass the triangle on.
+    const bool direct = !timed && !g_raster_no_depth && g_raster_fused;
     // The triangle-view shade advances over every face in file order, back faces included.
     const bool triangle_view = mode == SHADE_TRIANGLES;
     auto colour_of = [&](uint32_t f) {
@@ -352,7 +354,10 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
             int32_t d[3] = {depth_frame_vertex(&g_depth_frame, a.scale),
                             depth_frame_vertex(&g_depth_frame, b.scale),
                             depth_frame_vertex(&g_depth_frame, c.scale)};
-            raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
+            if (direct)
+                raster_triangle_w_fast(frame, depth, width, height, &tri, d, colour);
+            else
+                raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
         } else {
             g_render_stats.tris_clipped++;
             uint8_t colour = colour_of(f);
