@@ -123,10 +123,29 @@ bool same_mat3(const mat3& a, const mat3& b) {
     return true;
 }
 
+// True when a sphere around c holding every vertex of the level (radius r, a unit more than
+// the farthest vertex, which covers the rotation's rounding) lies beyond the near plane and
+// inside the four side planes with room to spare: then every vertex gets outcode 0. Far
+// from wrapping only; the side tests are the outcode's, in 64 bits, with the slope's
+// rounding down and the plane normal's length both allowed for.
+bool sphere_well_inside(const vec3& c, fix16 r, fix16 near, const frustum_slopes* s) {
+    constexpr int64_t LIMIT = int64_t{1} << 28;
+    constexpr int64_t SPARE = int64_t{16} << 16;
+    const int64_t x = c.x, y = c.y, z = c.z, rr = r;
+    if (rr <= 0 || rr >= LIMIT || x <= -LIMIT || x >= LIMIT || y <= -LIMIT || y >= LIMIT ||
+        z >= LIMIT || z - rr <= int64_t{near} + 16)
+        return false;
+    const int64_t zx = z * s->slope_x, zy = z * s->slope_y;
+    const int64_t mx = rr * (int64_t{s->norm_x} + 2) + SPARE;
+    const int64_t my = rr * (int64_t{s->norm_y} + 2) + SPARE;
+    return zx - x * 65536 >= mx && zx + x * 65536 >= mx && zy - y * 65536 >= my &&
+           zy + y * 65536 >= my;
+}
+
 // transform_vertices through the shared rotation: the same view points, outcodes and
 // projections, each worked out as that function does.
 void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
-                      const frustum_slopes* slopes) {
+                      const frustum_slopes* slopes, bool inside) {
     shared_rotation& s = g_share;
     const uint32_t nv = lod->vertex_count;
     if (s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) || s.vp.focal != vp->focal ||
@@ -155,11 +174,13 @@ void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const 
         vec3_add(&v, &c.rotated, t);
         g_view[i] = v;
         uint8_t code = 0;
-        if (v.z <= near) code |= OUT_NEAR;
-        if (wrap_sub32(c.sx, v.x) < 0) code |= OUT_RIGHT;
-        if (wrap_add32(v.x, c.sx) < 0) code |= OUT_LEFT;
-        if (wrap_sub32(c.sy, v.y) < 0) code |= OUT_TOP;
-        if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
+        if (!inside) {
+            if (v.z <= near) code |= OUT_NEAR;
+            if (wrap_sub32(c.sx, v.x) < 0) code |= OUT_RIGHT;
+            if (wrap_add32(v.x, c.sx) < 0) code |= OUT_LEFT;
+            if (wrap_sub32(c.sy, v.y) < 0) code |= OUT_TOP;
+            if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
+        }
         g_outcode[i] = code;
         if (code & OUT_NEAR) continue;
         projected_vertex& out = g_projected[i];
@@ -312,7 +333,7 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view, g_outcode,
                                g_projected);
     } else if (g_share.on) {
-        transform_shared(lod, &m, &t, vp, slopes);
+        transform_shared(lod, &m, &t, vp, slopes, sphere_well_inside(t, radius, vp->near, slopes));
     } else {
         transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used, static_cast<int>(nv), g_view,
                            g_outcode, g_projected);
