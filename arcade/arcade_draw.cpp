@@ -153,11 +153,14 @@ const arcade_ship* enemy_ship(const arcade_state* a, int kind) {
 }
 
 void draw_enemies(arcade_state* a) {
+    // The ships of a row in formation are one model turned alike at one depth.
+    draw_model_share_begin();
     for (const shooter_enemy& e : a->game.enemies) {
         if (e.state == ENEMY_WAITING || e.state == ENEMY_DEAD) continue;
         mat3 orient = e.state == ENEMY_FORMATION ? ARCADE_NOSE_DOWN : heading(e.vx, e.vy);
         draw_ship(&a->view, enemy_ship(a, e.kind), e.x, e.y, orient);
     }
+    draw_model_share_end();
 }
 
 void draw_player(arcade_state* a) {

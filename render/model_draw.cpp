@@ -15,7 +15,25 @@ vec3 g_view[DRAW_MAX_VERTICES];
 uint8_t g_outcode[DRAW_MAX_VERTICES];
 projected_vertex g_projected[DRAW_MAX_VERTICES];
 uint8_t g_used[DRAW_MAX_VERTICES];
-uint8_t g_front[DRAW_MAX_FACES];
+uint16_t g_front[DRAW_MAX_FACES]; // the front faces, in file order
+
+// The shared rotation (draw_model_share_begin): what it was made for and, per vertex, the
+// rotated point, focal / z and the frustum's half-width and half-height at its depth.
+struct shared_vertex {
+    vec3 rotated;
+    fix16 scale, sx, sy;
+};
+struct shared_rotation {
+    bool on;
+    const model_lod* lod;
+    mat3 m;
+    fix16 z;
+    view_projection vp;
+    frustum_slopes slopes;
+};
+shared_rotation g_share = {};
+shared_vertex g_shared[DRAW_MAX_VERTICES];
+uint8_t g_have[DRAW_MAX_VERTICES];
 
 // 5/6 and 1/6 in fix16: a light dot product of 0..1 becomes 1/6..1 of the shade range.
 constexpr fix16 DOT_SCALE = 54614;
@@ -83,12 +101,11 @@ bool lod_on_one_line(const model_lod* lod, const mat3* m, const vec3* t, const v
     return view_box_on_one_line(m, t, &box, vp, slopes);
 }
 
-// The triangle-view shade of the next face: 7 further along the ramp, wrapping around it.
-int next_triangle_shade(int k, int ramp_length) {
+// The triangle-view shade of face f: each face 7 further along the ramp than the one
+// before it in the file, wrapping around the ramp.
+int triangle_shade(uint32_t f, int ramp_length) {
     if (ramp_length <= 0) return 0;
-    k += 7;
-    while (k >= ramp_length) k -= ramp_length;
-    return k;
+    return static_cast<int>(7 * f % static_cast<uint32_t>(ramp_length));
 }
 
 // Projects a clipped polygon's vertex. Intersections with the near plane lie exactly on it,
@@ -98,6 +115,83 @@ void project_clipped(projected_vertex* out, const vec3& v, const view_projection
     vec3 p = v;
     if (p.z <= vp->near) p.z = wrap_add32(vp->near, 1);
     project_view_vertex(out, &p, vp);
+}
+
+bool same_mat3(const mat3& a, const mat3& b) {
+    for (int i = 0; i < 9; i++)
+        if (a.m[i] != b.m[i]) return false;
+    return true;
+}
+
+// True when a sphere around c holding every vertex of the level (radius r, a unit more than
+// the farthest vertex, which covers the rotation's rounding) lies beyond the near plane and
+// inside the four side planes with room to spare: then every vertex gets outcode 0. Far
+// from wrapping only; the side tests are the outcode's, in 64 bits, with the slope's
+// rounding down and the plane normal's length both allowed for.
+bool sphere_well_inside(const vec3& c, fix16 r, fix16 near, const frustum_slopes* s) {
+    constexpr int64_t LIMIT = int64_t{1} << 28;
+    constexpr int64_t SPARE = int64_t{16} << 16;
+    const int64_t x = c.x, y = c.y, z = c.z, rr = r;
+    if (rr <= 0 || rr >= LIMIT || x <= -LIMIT || x >= LIMIT || y <= -LIMIT || y >= LIMIT ||
+        z >= LIMIT || z - rr <= int64_t{near} + 16)
+        return false;
+    const int64_t zx = z * s->slope_x, zy = z * s->slope_y;
+    const int64_t mx = rr * (int64_t{s->norm_x} + 2) + SPARE;
+    const int64_t my = rr * (int64_t{s->norm_y} + 2) + SPARE;
+    return zx - x * 65536 >= mx && zx + x * 65536 >= mx && zy - y * 65536 >= my &&
+           zy + y * 65536 >= my;
+}
+
+// transform_vertices through the shared rotation: the same view points, outcodes and
+// projections, each worked out as that function does.
+void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
+                      const frustum_slopes* slopes, bool inside) {
+    shared_rotation& s = g_share;
+    const uint32_t nv = lod->vertex_count;
+    if (s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) || s.vp.focal != vp->focal ||
+        s.vp.near != vp->near || s.vp.centre_x != vp->centre_x || s.vp.centre_y != vp->centre_y ||
+        s.slopes.slope_x != slopes->slope_x || s.slopes.slope_y != slopes->slope_y) {
+        s.lod = lod;
+        s.m = *m;
+        s.z = t->z;
+        s.vp = *vp;
+        s.slopes = *slopes;
+        for (uint32_t i = 0; i < nv; i++) g_have[i] = 0;
+    }
+    const fix16 near = vp->near;
+    for (uint32_t i = 0; i < nv; i++) {
+        if (!g_used[i]) continue;
+        shared_vertex& c = g_shared[i];
+        if (!g_have[i]) {
+            mat3_apply(&c.rotated, m, &lod->vertices[i]);
+            fix16 z = wrap_add32(c.rotated.z, t->z);
+            c.sx = fix16_mul(z, slopes->slope_x);
+            c.sy = fix16_mul(z, slopes->slope_y);
+            c.scale = near < z ? fix16_div(vp->focal, z) : 0;
+            g_have[i] = 1;
+        }
+        vec3 v;
+        vec3_add(&v, &c.rotated, t);
+        g_view[i] = v;
+        uint8_t code = 0;
+        if (!inside) {
+            if (v.z <= near) code |= OUT_NEAR;
+            if (wrap_sub32(c.sx, v.x) < 0) code |= OUT_RIGHT;
+            if (wrap_add32(v.x, c.sx) < 0) code |= OUT_LEFT;
+            if (wrap_sub32(c.sy, v.y) < 0) code |= OUT_TOP;
+            if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
+        }
+        g_outcode[i] = code;
+        if (code & OUT_NEAR) continue;
+        projected_vertex& out = g_projected[i];
+        int32_t dx = static_cast<int32_t>((static_cast<int64_t>(c.scale) * v.x) >> 32);
+        int32_t dy = static_cast<int32_t>((static_cast<int64_t>(c.scale) * v.y) >> 32);
+        out.z = v.z;
+        out.scale = c.scale;
+        out.screen_x = static_cast<int16_t>(wrap_add32(vp->centre_x, dx));
+        out.screen_y = static_cast<int16_t>(wrap_sub32(vp->centre_y, dy));
+        out.valid = 1;
+    }
 }
 
 void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const vec3 tri[3],
@@ -120,6 +214,15 @@ void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const
 }
 
 } // namespace
+
+void draw_model_share_begin() {
+    g_share = shared_rotation{};
+    g_share.on = true;
+}
+
+void draw_model_share_end() {
+    g_share = shared_rotation{};
+}
 
 int material_level(int material, fix16 light_dot) {
     if (material == 2) return 3;
@@ -216,11 +319,12 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     uint32_t t0 = timed ? timing_now() : 0;
     const uint32_t nv = lod->vertex_count, nf = lod->face_count;
     for (uint32_t i = 0; i < nv; i++) g_used[i] = 0;
+    uint32_t front_count = 0;
     for (uint32_t f = 0; f < nf; f++) {
+        if (!face_front(lod, normals, f, eye)) continue;
         const model_face& face = lod->faces[f];
-        bool front = face_front(lod, normals, f, eye);
-        g_front[f] = front;
-        if (front) g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
+        g_front[front_count++] = static_cast<uint16_t>(f);
+        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
     }
     uint32_t t1 = timed ? timing_now() : 0;
     if (g_vertex_fpu) {
@@ -228,6 +332,8 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         fpu_view_setup(&fv, &m, &t, vp);
         fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view, g_outcode,
                                g_projected);
+    } else if (g_share.on) {
+        transform_shared(lod, &m, &t, vp, slopes, sphere_well_inside(t, radius, vp->near, slopes));
     } else {
         transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used, static_cast<int>(nv), g_view,
                            g_outcode, g_projected);
@@ -239,18 +345,17 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         rt.reads += 3;
     }
 
+    // Untimed on the fused path, the dispatcher would only pass the triangle on.
+    const bool direct = !timed && !g_raster_no_depth && g_raster_fused;
     // The triangle-view shade advances over every face in file order, back faces included.
     const bool triangle_view = mode == SHADE_TRIANGLES;
-    auto colour_of = [&](uint32_t f, int shade_k) {
+    auto colour_of = [&](uint32_t f) {
         return triangle_view
-                   ? static_cast<uint8_t>(base_colour + shade_k)
+                   ? static_cast<uint8_t>(base_colour + triangle_shade(f, ramp_length))
                    : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
     };
-    int k = 0;
-    for (uint32_t f = 0; f < nf; f++) {
-        int shade_k = k;
-        if (triangle_view) k = next_triangle_shade(k, ramp_length);
-        if (!g_front[f]) continue;
+    for (uint32_t i = 0; i < front_count; i++) {
+        const uint32_t f = g_front[i];
         const model_face& face = lod->faces[f];
         uint8_t oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
         if (oa & ob & oc) continue;
@@ -266,14 +371,17 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                 continue;
             screen_triangle tri = {
                 {{a.screen_x, a.screen_y}, {b.screen_x, b.screen_y}, {c.screen_x, c.screen_y}}};
-            uint8_t colour = colour_of(f, shade_k);
+            uint8_t colour = colour_of(f);
             int32_t d[3] = {depth_frame_vertex(&g_depth_frame, a.scale),
                             depth_frame_vertex(&g_depth_frame, b.scale),
                             depth_frame_vertex(&g_depth_frame, c.scale)};
-            raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
+            if (direct)
+                raster_triangle_w_fast(frame, depth, width, height, &tri, d, colour);
+            else
+                raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
         } else {
             g_render_stats.tris_clipped++;
-            uint8_t colour = colour_of(f, shade_k);
+            uint8_t colour = colour_of(f);
             const vec3 tri[3] = {g_view[face.a], g_view[face.b], g_view[face.c]};
             raster_clipped(frame, depth, width, height, tri, vp, colour, spans);
         }

@@ -43,6 +43,15 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                 int mode, const vec3* light, uint8_t base_colour, int ramp_length,
                 depth_span* spans);
 
+// Between these calls the integer vertex path keeps the rotated vertices of the last level
+// it drew, with what their depth alone decides (the projection factor, the frustum's width
+// there), and reuses them when the next draw of that level has the same rotation, the same
+// depth and the same view: copies of one model turned alike side by side then cost one
+// rotation and one division per vertex between them. The levels must stay as they are until
+// the end call. The pixels are the same as without it.
+void draw_model_share_begin();
+void draw_model_share_end();
+
 int material_level(int material, fix16 light_dot);
 fix16 turn_sin(uint32_t angle);
 void sun_direction(vec3* out);

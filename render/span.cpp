@@ -24,6 +24,11 @@ int32_t div_trunc(int32_t n, int32_t d) {
     return n / d;
 }
 
+// n / d toward zero for a divisor that cannot be negative (row counts, run lengths); 0 for 0.
+int32_t div_rows(int32_t n, int32_t d) {
+    return d > 0 ? n / d : 0;
+}
+
 int32_t shl16(int32_t v) {
     return static_cast<int32_t>(static_cast<uint32_t>(v) << 16);
 }
@@ -46,8 +51,8 @@ struct edge {
     edge ed;
     ed.x = shl16(s.x);
     ed.z = zs;
-    ed.dx = div_trunc(shl16(e.x - s.x), dy);
-    ed.dz = div_trunc(wrap_sub32(ze, zs), dy);
+    ed.dx = div_rows(shl16(e.x - s.x), dy);
+    ed.dz = div_rows(wrap_sub32(ze, zs), dy);
     return ed;
 }
 
@@ -105,7 +110,7 @@ walk_rows(const edge& long_edge, int32_t y_long, const edge& short_edge, int32_t
             int32_t t = zl;
             zl = zr, zr = t;
         }
-        if (Depth && !tri_step) step = div_trunc(wrap_sub32(zr, zl), right - left);
+        if (Depth && !tri_step) step = div_rows(wrap_sub32(zr, zl), right - left);
         row(y, left, right, zl, step);
     }
 }

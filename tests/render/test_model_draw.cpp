@@ -2,6 +2,7 @@
 // the palette and the lighting helpers, and golden frames of the door box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -161,6 +162,33 @@ TEST(DrawModel, BothRasterPathsAndBothVertexPathsDrawTheBox) {
         EXPECT_LT(differ, lit / 10) << "mode " << mode;
     }
     g_raster_fused = saved_fused;
+}
+
+TEST(DrawModel, SharedRotationDrawsTheSameBytes) {
+    // A row of boxes turned alike at two depths, across both frame edges, one turned another
+    // way among them: the same frame and depth with the rotation shared as without.
+    int saved_fpu = g_vertex_fpu;
+    g_vertex_fpu = 0;
+    scene plain, shared;
+    mat3 turned;
+    const vec3 forward = {-60 * ONE, -30 * ONE, -58 * ONE}, up = {0, ONE, 0};
+    mat3_look_at(&turned, &forward, &up);
+    for (scene* s : {&plain, &shared}) {
+        s->camera = render_pose{{0, 0, 0}, IDENTITY};
+        if (s == &shared) draw_model_share_begin();
+        for (int i = 0; i < 9; i++) {
+            s->object = render_pose{at((i < 8 ? i - 4 : 3) * 20 * ONE, (i < 8 ? i : 9) * ONE,
+                                       (i < 8 ? 120 : 125) * ONE),
+                                    turned};
+            if (i == 5) s->object.orient = IDENTITY;
+            s->draw(SHADE_MATERIAL_LIT, vec3{-200 * ONE, 300 * ONE, 0});
+        }
+        draw_model_share_end();
+    }
+    g_vertex_fpu = saved_fpu;
+    EXPECT_GT(W * H - std::count(plain.frame.begin(), plain.frame.end(), 0), 2000);
+    EXPECT_EQ(plain.frame, shared.frame);
+    EXPECT_EQ(plain.depth, shared.depth);
 }
 
 TEST(Lighting, MaterialLevelsAndTurnSine) {
