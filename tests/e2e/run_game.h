@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <regex>
 #include <spawn.h>
 #include <sstream>
 #include <string>
@@ -120,6 +121,17 @@ inline game_run run_game(const std::string& dir, const std::vector<std::string>&
     run.out = read_text(out_path);
     run.err = read_text(err_path);
     return run;
+}
+
+// The texts after "trace <frame>: <kind> " of every such line, in order.
+inline std::vector<std::string> traced(const std::string& out, const std::string& kind) {
+    std::vector<std::string> texts;
+    std::regex re("^trace [0-9]+: " + kind + " (.*)$");
+    std::istringstream in(out);
+    std::smatch m;
+    for (std::string line; std::getline(in, line);)
+        if (std::regex_match(line, m, re)) texts.push_back(m[1]);
+    return texts;
 }
 
 } // namespace vantrel

@@ -26,17 +26,6 @@ game_run fly_pages(const std::string& name, const std::string& script, bool keep
                     {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
 }
 
-// The texts after "trace <frame>: <kind> " of every such line, in order.
-std::vector<std::string> traced(const std::string& out, const std::string& kind) {
-    std::vector<std::string> texts;
-    std::regex re("^trace [0-9]+: " + kind + " (.*)$");
-    std::istringstream in(out);
-    std::smatch m;
-    for (std::string line; std::getline(in, line);)
-        if (std::regex_match(line, m, re)) texts.push_back(m[1]);
-    return texts;
-}
-
 std::string joined(const std::vector<std::string>& v) {
     std::string s;
     for (const std::string& t : v) s += (s.empty() ? "" : ",") + t;

@@ -22,17 +22,6 @@ game_run map_run(const std::string& name, const std::string& script) {
                     {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
 }
 
-// The texts of the trace lines of one kind ("map" or "clock"), in order, without the frame.
-std::vector<std::string> traced(const std::string& out, const std::string& kind) {
-    std::vector<std::string> texts;
-    std::regex re("^trace [0-9]+: " + kind + " (.*)$");
-    std::istringstream in(out);
-    std::smatch m;
-    for (std::string line; std::getline(in, line);)
-        if (std::regex_match(line, m, re)) texts.push_back(m[1]);
-    return texts;
-}
-
 bool any_starts(const std::vector<std::string>& texts, const std::string& start) {
     for (const std::string& t : texts)
         if (t.rfind(start, 0) == 0) return true;

@@ -33,6 +33,9 @@ struct bytes {
 // Writes the file only when its bytes differ, so unchanged outputs keep their time stamps.
 bool write_file(const std::string& path, const std::vector<uint8_t>& data);
 bool read_text(const std::string& path, std::string* out);
+// An 8-bit RGB (channels 3) or RGBA (channels 4) PNG of rows of width x channels bytes.
+bool write_png_pixels(const std::string& path, int width, int height, int channels,
+                      const uint8_t* pixels);
 
 // One level of a model as written: the mesh plus its nodes (nodes are kept from level 0).
 struct model_level {

@@ -1,4 +1,6 @@
 // files: whole-file reading and writing for the asset builder.
+#include <png.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -61,6 +63,28 @@ const std::vector<std::string>* find_glyph(const glyph_set& set, char c) {
     for (const auto& g : set)
         if (g.first == c) return &g.second;
     return nullptr;
+}
+
+bool write_png_pixels(const std::string& path, int width, int height, int channels,
+                      const uint8_t* pixels) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, width, height, 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; y++) png_write_row(png, pixels + size_t(y) * width * channels);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0;
 }
 
 } // namespace vantrel::datagen

@@ -4,8 +4,6 @@
 // thin strip at 48 pixels. The letter keeps the logo's two bands of colour as the title shows
 // them at their brightest (no glint), and is sampled 4 x 4 times per icon pixel so that small
 // sizes stay smooth while large ones keep the logo's blocks.
-#include <png.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -27,6 +25,7 @@ namespace {
 struct rgba {
     uint8_t r, g, b, a;
 };
+static_assert(sizeof(rgba) == 4, "icon pixels are written as RGBA bytes");
 
 std::vector<uint8_t> read_all(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -147,27 +146,6 @@ std::vector<rgba> draw_icon(const letter& l, const uint8_t* palette, int size) {
     return icon;
 }
 
-bool write_rgba_png(const std::string& path, const std::vector<rgba>& pixels, int size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, size, size, 8, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < size; y++)
-        png_write_row(png, reinterpret_cast<png_const_bytep>(&pixels[size_t(y) * size]));
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    return std::fclose(f) == 0;
-}
-
 } // namespace
 
 bool write_icons(const std::string& game_dir, const std::string& out_dir) {
@@ -190,7 +168,9 @@ bool write_icons(const std::string& game_dir, const std::string& out_dir) {
         std::string dir = out_dir + "/" + std::to_string(size) + "x" + std::to_string(size);
         mkdir(out_dir.c_str(), 0755);
         mkdir(dir.c_str(), 0755);
-        if (!write_rgba_png(dir + "/vantrel.png", draw_icon(v, palette, size), size)) {
+        std::vector<rgba> icon = draw_icon(v, palette, size);
+        if (!write_png_pixels(dir + "/vantrel.png", size, size, 4,
+                              reinterpret_cast<const uint8_t*>(icon.data()))) {
             std::fprintf(stderr, "datagen: cannot write %s/vantrel.png\n", dir.c_str());
             return false;
         }

@@ -52,33 +52,13 @@ struct canvas {
 };
 
 bool write_png(const std::string& path, const canvas& c, const palette& pal) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        std::fclose(f);
-        return false;
+    std::vector<uint8_t> pixels;
+    pixels.reserve(c.px.size() * 3);
+    for (uint8_t index : c.px) {
+        const rgb& v = pal.c[index];
+        pixels.insert(pixels.end(), {v.r, v.g, v.b});
     }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, c.w, c.h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    std::vector<uint8_t> row(size_t(c.w) * 3);
-    for (int y = 0; y < c.h; y++) {
-        for (int x = 0; x < c.w; x++) {
-            rgb v = pal.c[c.px[size_t(y) * c.w + x]];
-            row[3 * x] = v.r;
-            row[3 * x + 1] = v.g;
-            row[3 * x + 2] = v.b;
-        }
-        png_write_row(png, row.data());
-    }
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return true;
+    return write_png_pixels(path, c.w, c.h, 3, pixels.data());
 }
 
 // ---------------------------------------------------------------- model previews
