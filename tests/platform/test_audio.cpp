@@ -69,6 +69,8 @@ TEST(Iff8svx, AcceptsTheSubsetAndRefusesTheRest) {
     bytes wrapping_anno = {'A', 'N', 'N', 'O', 0xFF, 0xFF, 0xFF, 0xF4};
     bytes huge_chunk = form({chunk("VHDR", vhdr(11025)), wrapping_anno, ok_body}, 0xFFFFFFFF);
     bytes unpadded_last = form({chunk("VHDR", vhdr(11025)), chunk("BODY", BODY3, false)});
+    bytes not_8svx = form({chunk("VHDR", vhdr(11025)), ok_body});
+    not_8svx[8] = 'A';
     const parse_case cases[] = {
         {"plain", form({chunk("VHDR", vhdr(11025)), ok_body}), 3},
         {"odd chunk before BODY walks its pad byte",
@@ -89,13 +91,7 @@ TEST(Iff8svx, AcceptsTheSubsetAndRefusesTheRest) {
         {"BODY past the form's end", form({chunk("VHDR", vhdr(11025)), ok_body}, 4 + 28 + 10), 0},
         {"chunk length near 2^32", huge_chunk, 0},
         {"form shorter than 20", form({}, 8), 0},
-        {"not 8SVX",
-         [] {
-             bytes b = form({chunk("VHDR", vhdr(11025)), chunk("BODY", BODY3)});
-             b[8] = 'A';
-             return b;
-         }(),
-         0},
+        {"not 8SVX", not_8svx, 0},
     };
     for (const parse_case& c : cases) {
         iff8svx_sample s{nullptr, 0, 0};
@@ -108,9 +104,9 @@ TEST(Iff8svx, AcceptsTheSubsetAndRefusesTheRest) {
         EXPECT_EQ(s.length, c.length) << c.what;
         EXPECT_EQ(s.rate, c.rate) << c.what;
         ASSERT_GE(reinterpret_cast<const uint8_t*>(s.samples), c.file.data()) << c.what;
-        EXPECT_EQ(s.samples[0], 1) << c.what;
-        EXPECT_EQ(s.samples[1], -128) << c.what;
-        EXPECT_EQ(s.samples[2], 127) << c.what;
+        EXPECT_EQ(std::vector<int8_t>(s.samples, s.samples + 3),
+                  (std::vector<int8_t>{1, -128, 127}))
+            << c.what;
     }
     // Every truncation of a good file is refused or parsed inside the bytes it has.
     bytes good = form({chunk("VHDR", vhdr(11025)), chunk("ANNO", {'x'}), ok_body});

@@ -880,10 +880,10 @@ TEST(BuiltScenes, LoadWithTheirTimesFlagsCloudsAndTracks) {
         scene s;
         ASSERT_EQ(scene_load(&s, f.data(), uint32_t(f.size())), 1) << e.name;
         EXPECT_STREQ(s.name, e.name);
-        EXPECT_EQ(scene_period_ms(s.duration), e.duration_ms) << e.name;
-        EXPECT_EQ(scene_period_ms(s.fade_in), e.fade_in_ms) << e.name;
-        EXPECT_EQ(scene_period_ms(s.fade_out), e.fade_out_ms) << e.name;
-        EXPECT_EQ(s.flags, e.flags) << e.name;
+        EXPECT_EQ(std::make_tuple(scene_period_ms(s.duration), scene_period_ms(s.fade_in),
+                                  scene_period_ms(s.fade_out), s.flags),
+                  std::make_tuple(e.duration_ms, e.fade_in_ms, e.fade_out_ms, e.flags))
+            << e.name;
         EXPECT_EQ(s.projection_depth, 2 << 16);
         EXPECT_EQ(s.focal_length, 280);
         std::set<std::pair<int, int>> clouds;
@@ -895,21 +895,19 @@ TEST(BuiltScenes, LoadWithTheirTimesFlagsCloudsAndTracks) {
         ASSERT_NE(anim_clip_find_track(&s.clip, 0), nullptr) << e.name;
         for (int i = 0; i < s.object_count; i++)
             EXPECT_NE(anim_clip_find_track(&s.clip, s.objects[i].id), nullptr) << e.name;
+        if (std::strcmp(e.name, "title") == 0) {
+            EXPECT_EQ(s.star_count, 200);
+            EXPECT_EQ(s.star_drift_x, -163840); // -2.5 px/s
+            EXPECT_EQ(s.menu_y, 128);
+            EXPECT_EQ(s.logo_depth_factor, 328); // 0.005 rounded to nearest
+            EXPECT_EQ(scene_period_ms(s.band2_period), 9000u);
+            EXPECT_EQ(s.glint_rgb[1], 240);
+            // The camera looks down +z; the cruiser, turned back by the player, flies along +x.
+            EXPECT_EQ(forward_at(s, 0, 0), (vec3{0, 0, FIX16_ONE}));
+            EXPECT_EQ(forward_at(s, 4, 0), (vec3{FIX16_ONE, 0, 0}));
+        }
         scene_free(&s);
     }
-    auto f = read_built("Scenes/title.scene");
-    scene s;
-    ASSERT_EQ(scene_load(&s, f.data(), uint32_t(f.size())), 1);
-    EXPECT_EQ(s.star_count, 200);
-    EXPECT_EQ(s.star_drift_x, -163840); // -2.5 px/s
-    EXPECT_EQ(s.menu_y, 128);
-    EXPECT_EQ(s.logo_depth_factor, 328); // 0.005 rounded to nearest
-    EXPECT_EQ(scene_period_ms(s.band2_period), 9000u);
-    EXPECT_EQ(s.glint_rgb[1], 240);
-    // The camera looks down +z; the cruiser, turned back by the player, flies along +x.
-    EXPECT_EQ(forward_at(s, 0, 0), (vec3{0, 0, FIX16_ONE}));
-    EXPECT_EQ(forward_at(s, 4, 0), (vec3{FIX16_ONE, 0, 0}));
-    scene_free(&s);
 }
 
 std::string scene_error(const std::vector<std::string>& lines, size_t line,
