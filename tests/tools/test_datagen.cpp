@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -444,34 +445,30 @@ TEST(BuiltModels, DockBayIsOpenAlongTheApproach) {
     model m{};
     ASSERT_EQ(model_load(bytes.data(), uint32_t(bytes.size()), &m), MODEL_OK);
     const model_lod& l = m.levels[0];
-    // A ray from the parking spot outward along +x, and from the approach start inward, hits
-    // no face: test every triangle against the segment (482, -11, 0) .. (1188, 60, 0) sampled
-    // along the docking curve, with the fighter's half-size as a margin.
-    auto hits = [&](datagen::dvec p, double margin) {
-        for (uint32_t i = 0; i < l.face_count; i++) {
-            const vec3* v[3] = {&l.vertices[l.faces[i].a], &l.vertices[l.faces[i].b],
-                                &l.vertices[l.faces[i].c]};
-            double lo[3] = {1e9, 1e9, 1e9}, hi[3] = {-1e9, -1e9, -1e9};
-            for (const vec3* q : v) {
-                double c[3] = {q->x / 65536.0, q->y / 65536.0, q->z / 65536.0};
-                for (int k = 0; k < 3; k++) {
-                    lo[k] = std::min(lo[k], c[k]);
-                    hi[k] = std::max(hi[k], c[k]);
-                }
+    // Every face's bounding box in metres, grown by the fighter's half-size (2 m).
+    std::vector<std::array<double, 6>> boxes;
+    for (uint32_t i = 0; i < l.face_count; i++) {
+        std::array<double, 6> box = {1e9, 1e9, 1e9, -1e9, -1e9, -1e9};
+        for (uint16_t v : {l.faces[i].a, l.faces[i].b, l.faces[i].c}) {
+            const double c[3] = {l.vertices[v].x / 65536.0, l.vertices[v].y / 65536.0,
+                                 l.vertices[v].z / 65536.0};
+            for (int k = 0; k < 3; k++) {
+                box[k] = std::min(box[k], c[k] - 2);
+                box[k + 3] = std::max(box[k + 3], c[k] + 2);
             }
-            double pc[3] = {p.x, p.y, p.z};
-            bool inside = true;
-            for (int k = 0; k < 3; k++)
-                inside = inside && pc[k] >= lo[k] - margin && pc[k] <= hi[k] + margin;
-            if (inside) return true;
         }
-        return false;
-    };
+        boxes.push_back(box);
+    }
+    // Points along the docking curve, from the parking spot out to the approach start
+    // (1188, 60, z) on three lanes, lie in no face's box.
     for (int z : {-40, 0, 40}) {
         for (int step = 0; step <= 100; step++) {
-            double u = step / 100.0, q = u * u;
-            datagen::dvec p{482 + 706 * q, -11 + 71 * q, z * q};
-            EXPECT_FALSE(hits(p, 2.0)) << "lane " << z << " at x " << p.x;
+            const double q = step * step / 10000.0, p[3] = {482 + 706 * q, -11 + 71 * q, z * q};
+            for (const auto& box : boxes) {
+                bool inside = true;
+                for (int k = 0; k < 3; k++) inside = inside && p[k] >= box[k] && p[k] <= box[k + 3];
+                ASSERT_FALSE(inside) << "lane " << z << " at x " << p[0];
+            }
         }
     }
     model_free(&m);
