@@ -3,6 +3,7 @@
 #if VANTREL_HAVE_SDL
 #include <gtest/gtest.h>
 #include <set>
+#include <utility>
 
 #include "platform/sdl/sdl_keymap.h"
 
@@ -31,16 +32,13 @@ TEST(Keymap, GameKeysPresentOnceAndHostKeysAbsent) {
             EXPECT_EQ(raws.count(raw), 1u) << "raw key " << raw;
         }
 
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_SCANCODE_F11), -1);
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_SCANCODE_PRINTSCREEN), -1);
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_SCANCODE_ESCAPE), 0x45);
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_SCANCODE_KP_PLUS), 0x5E);
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_SCANCODE_W), 0x11);
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_SCANCODE_0), 0x0A);
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_SCANCODE_INSERT), 0x5F); // Help
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_SCANCODE_LGUI), 0x66);   // left Amiga
-    EXPECT_EQ(sdl_scancode_to_raw(static_cast<SDL_Scancode>(-5)), -1);
-    EXPECT_EQ(sdl_scancode_to_raw(SDL_NUM_SCANCODES), -1);
+    // Insert is Help, left GUI the left Amiga key; host keys and codes off the table give -1.
+    const std::pair<SDL_Scancode, int> MAPPED[] = {
+        {SDL_SCANCODE_F11, -1},       {SDL_SCANCODE_PRINTSCREEN, -1}, {SDL_SCANCODE_ESCAPE, 0x45},
+        {SDL_SCANCODE_KP_PLUS, 0x5E}, {SDL_SCANCODE_W, 0x11},         {SDL_SCANCODE_0, 0x0A},
+        {SDL_SCANCODE_INSERT, 0x5F},  {SDL_SCANCODE_LGUI, 0x66},      {SDL_Scancode(-5), -1},
+        {SDL_NUM_SCANCODES, -1}};
+    for (auto [scancode, raw] : MAPPED) EXPECT_EQ(sdl_scancode_to_raw(scancode), raw) << scancode;
 }
 
 } // namespace

@@ -128,12 +128,10 @@ TEST_F(Output, PlanarModesMatchTheReference) {
     EXPECT_EQ(s->rows_unpadded, 0);
     check_mode_follows_presents(s, C2P_MEXG, rng);
     present_amiga_close(s);
-}
+    PRESENT_BACKEND_HEADLESS.stop();
 
-TEST_F(Output, ScatteredPlanesStillMatchTheReference) {
-    start(true, 64);
-    std::mt19937 rng(12);
-    present_screen* s = present_amiga_open(320, 200, "Vantrel");
+    start(true, 64); // planes scattered in memory
+    s = present_amiga_open(320, 200, "Vantrel");
     EXPECT_EQ(s->planes_contiguous, 0);
     check_mode_follows_presents(s, C2P_MEXG, rng);
     present_amiga_close(s);
@@ -153,40 +151,30 @@ TEST_F(Output, GraphicsCardModesMatchWhatWasPresented) {
 }
 
 TEST_F(Output, ModeRulesFollowTheScreen) {
-    start(true);
-    present_screen* s = present_amiga_open(320, 256, "Vantrel");
-    EXPECT_EQ(present_amiga_c2p_mode(s), C2P_MEXG);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 1), C2P_040);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 2), C2P_DELTA);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 9), C2P_DELTA);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, -3), C2P_MEXG);
-    present_amiga_close(s);
-    s = present_amiga_open(100, 16, "Vantrel"); // rows padded to 128 pixels
-    EXPECT_EQ(s->bytes_per_row, 16);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 1), C2P_MEXG);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 2), C2P_MEXG);
-    present_amiga_close(s);
-    PRESENT_BACKEND_HEADLESS.stop();
-
-    start(true, 32);
-    s = present_amiga_open(320, 256, "Vantrel");
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 2), C2P_MEXG); // scattered planes
-    present_amiga_close(s);
-    PRESENT_BACKEND_HEADLESS.stop();
-
-    start(false);
-    s = present_amiga_open(320, 256, "Vantrel");
-    EXPECT_EQ(present_amiga_c2p_mode(s), C2P_RTG);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 0), C2P_RTG_DELTA);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 3), C2P_RTG);
-    EXPECT_EQ(present_amiga_set_c2p_mode(s, 4), C2P_RTG_DELTA);
-    present_amiga_close(s);
-
-    EXPECT_STREQ(present_c2p_mode_name(0), "mexg");
-    EXPECT_STREQ(present_c2p_mode_name(1), "040");
-    EXPECT_STREQ(present_c2p_mode_name(2), "delta");
-    EXPECT_STREQ(present_c2p_mode_name(3), "rtg");
-    EXPECT_STREQ(present_c2p_mode_name(4), "rtg-delta");
+    const struct {
+        bool planar;
+        uint32_t gap;
+        int w, h;
+        int32_t first;
+        std::vector<std::pair<int32_t, int32_t>> set; // asked, given
+    } CASES[] = {
+        {true, 0, 320, 256, C2P_MEXG, {{1, C2P_040}, {2, C2P_DELTA}}},
+        {true, 0, 320, 256, C2P_MEXG, {{9, C2P_DELTA}, {-3, C2P_MEXG}}}, // out of range: clamped
+        {true, 0, 100, 16, C2P_MEXG, {{1, C2P_MEXG}, {2, C2P_MEXG}}}, // rows padded to 128 pixels
+        {true, 32, 320, 256, C2P_MEXG, {{2, C2P_MEXG}}},              // scattered planes
+        {false, 0, 320, 256, C2P_RTG, {{0, C2P_RTG_DELTA}, {3, C2P_RTG}, {4, C2P_RTG_DELTA}}},
+    };
+    for (const auto& c : CASES) {
+        start(c.planar, c.gap);
+        present_screen* s = present_amiga_open(c.w, c.h, "Vantrel");
+        EXPECT_EQ(present_amiga_c2p_mode(s), c.first) << c.w << " planar " << c.planar;
+        for (auto [asked, given] : c.set)
+            EXPECT_EQ(present_amiga_set_c2p_mode(s, asked), given) << c.w << " asked " << asked;
+        present_amiga_close(s);
+        PRESENT_BACKEND_HEADLESS.stop();
+    }
+    const char* NAMES[] = {"mexg", "040", "delta", "rtg", "rtg-delta"};
+    for (int m = 0; m < 5; m++) EXPECT_STREQ(present_c2p_mode_name(m), NAMES[m]);
     EXPECT_STREQ(present_c2p_mode_name(7), "mexg");
     EXPECT_STREQ(present_c2p_mode_name(-1), "mexg");
 }
@@ -240,76 +228,56 @@ TEST_F(Output, RowRangesOutsideTheImageDoNothing) {
         EXPECT_EQ(wr, 0u);
         EXPECT_EQ(s->shown[0], 0);
         present_amiga_close(s);
+        if (planar) {
+            // 100 x 5 pixels is not a multiple of 32: a row present becomes a whole-frame
+            // present, not counted as rows.
+            s = present_amiga_open(100, 5, "Vantrel");
+            present_amiga_frame_rows(s, frame.data(), 1, 1);
+            EXPECT_EQ(0, memcmp(s->shown, frame.data(), 500));
+            present_amiga_c2p_stats(s, &sub, &wr);
+            EXPECT_EQ(sub, 0u);
+            present_amiga_close(s);
+        }
         PRESENT_BACKEND_HEADLESS.stop();
     }
 }
 
-TEST_F(Output, WholeFramePathAndRowFallbackGiveTheSameScreen) {
-    start(true);
-    std::mt19937 rng(3);
-    auto frame = random_bytes(rng, 320 * 200);
-    present_screen* a = present_amiga_open(320, 200, "Vantrel");
-    present_screen* b = present_amiga_open(320, 200, "Vantrel");
-    present_amiga_frame(a, frame.data());
-    present_amiga_set_c2p_mode(b, C2P_040);
-    present_amiga_frame_rows(b, frame.data(), 0, 200);
-    EXPECT_EQ(screen_planes(a), screen_planes(b));
-    EXPECT_EQ(0, memcmp(a->shown, b->shown, frame.size()));
-    present_amiga_close(a);
-    present_amiga_close(b);
-    // 100 x 5 pixels is not a multiple of 32: a row present becomes a whole-frame present.
-    a = present_amiga_open(100, 5, "Vantrel");
-    auto small = random_bytes(rng, 500);
-    present_amiga_frame_rows(a, small.data(), 1, 1);
-    EXPECT_EQ(0, memcmp(a->shown, small.data(), small.size()));
-    uint32_t sub, wr;
-    present_amiga_c2p_stats(a, &sub, &wr);
-    EXPECT_EQ(sub, 0u); // a whole frame is not counted as rows
-    present_amiga_close(a);
-}
-
 TEST_F(Output, DescriptionLines) {
-    start(false);
-    present_amiga_request_mode(0);
-    present_screen* s = present_amiga_open(320, 256, "Vantrel");
-    char line[160];
-    int n = present_amiga_describe(s, line, sizeof line);
-    EXPECT_STREQ(line, "screen: ModeID $50001000 (headless) 320x256, RTG via LockBitMap, image "
-                       "320x256 at 0,0");
-    EXPECT_EQ(n, static_cast<int>(strlen(line)));
-    EXPECT_EQ(present_amiga_chip_write_kbs(s), 0);
-    present_amiga_close(s);
-    present_amiga_request_mode(0x40D00001u);
-    s = present_amiga_open(320, 200, "Vantrel");
-    present_amiga_describe(s, line, sizeof line);
-    EXPECT_STREQ(line, "screen: ModeID $40d00001 (headless) 320x200, RTG via LockBitMap, image "
-                       "320x200 at 0,0");
-    present_amiga_close(s);
-    present_amiga_request_mode(0xFFFFFFFFu); // means none, as 0 does
-    s = present_amiga_open(320, 200, "Vantrel");
-    EXPECT_EQ(s->mode_id, PRESENT_HOST_MODE_ID);
-    char tiny[8];
-    EXPECT_EQ(present_amiga_describe(s, tiny, sizeof tiny), 7);
-    EXPECT_STREQ(tiny, "screen:");
-    present_amiga_close(s);
-    present_amiga_request_mode(0);
-    PRESENT_BACKEND_HEADLESS.stop();
-
-    start(true);
-    s = present_amiga_open(320, 256, "Vantrel");
-    present_amiga_describe(s, line, sizeof line);
-    EXPECT_STREQ(line, "screen: ModeID $00021000 (headless, emulated planes) 320x256, BytesPerRow "
-                       "40, own bitmap @ $00020000 Chip RAM, c2p direct");
-    // Virtual time cannot time a memory test: it reports 0 instead of waiting for ever.
-    EXPECT_EQ(present_amiga_chip_write_kbs(s), 0);
-    present_amiga_close(s);
-    PRESENT_BACKEND_HEADLESS.stop();
-    start(true, 16);
-    s = present_amiga_open(100, 16, "Vantrel");
-    present_amiga_describe(s, line, sizeof line);
-    EXPECT_STREQ(line, "screen: ModeID $00021000 (headless, emulated planes) 100x16, BytesPerRow "
-                       "16 padded, own bitmap @ $00020000 Chip RAM, c2p via offscreen+memcpy");
-    present_amiga_close(s);
+    const struct {
+        bool planar;
+        uint32_t gap, mode_id;
+        int w, h;
+        const char* line;
+    } CASES[] = {
+        {false, 0, 0, 320, 256,
+         "screen: ModeID $50001000 (headless) 320x256, RTG via LockBitMap, image 320x256 at 0,0"},
+        {false, 0, 0x40D00001u, 320, 200,
+         "screen: ModeID $40d00001 (headless) 320x200, RTG via LockBitMap, image 320x200 at 0,0"},
+        // All ones means no mode asked for, as 0 does.
+        {false, 0, 0xFFFFFFFFu, 320, 200,
+         "screen: ModeID $50001000 (headless) 320x200, RTG via LockBitMap, image 320x200 at 0,0"},
+        {true, 0, 0, 320, 256,
+         "screen: ModeID $00021000 (headless, emulated planes) 320x256, BytesPerRow 40, own bitmap "
+         "@ $00020000 Chip RAM, c2p direct"},
+        {true, 16, 0, 100, 16,
+         "screen: ModeID $00021000 (headless, emulated planes) 100x16, BytesPerRow 16 padded, own "
+         "bitmap @ $00020000 Chip RAM, c2p via offscreen+memcpy"},
+    };
+    for (const auto& c : CASES) {
+        start(c.planar, c.gap);
+        present_amiga_request_mode(c.mode_id);
+        present_screen* s = present_amiga_open(c.w, c.h, "Vantrel");
+        char line[160], tiny[8];
+        EXPECT_EQ(present_amiga_describe(s, line, sizeof line), int(strlen(c.line)));
+        EXPECT_STREQ(line, c.line);
+        EXPECT_EQ(present_amiga_describe(s, tiny, sizeof tiny), 7);
+        EXPECT_STREQ(tiny, "screen:");
+        // Virtual time cannot time a memory test: it reports 0 instead of waiting for ever.
+        EXPECT_EQ(present_amiga_chip_write_kbs(s), 0);
+        present_amiga_close(s);
+        present_amiga_request_mode(0);
+        PRESENT_BACKEND_HEADLESS.stop();
+    }
 }
 
 } // namespace

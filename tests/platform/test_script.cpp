@@ -1,7 +1,9 @@
 // The input script language: key names, event forms, comments, ordering and the errors a
 // mistyped line gets.
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 
 #include "platform/input_script.h"
@@ -51,44 +53,34 @@ TEST(ScriptParse, EveryEventFormInFrameOrder) {
                     "4 mouse -7 300\n"
                     "4 lmb down\n"
                     "4 rmb up\n"
+                    "010 mouse 010 -0x10\n" // numbers are decimal or hex
                     "6 shot title.png\n"
                     "9 quit\n"
                     "9 ticks 3000",
                     &s),
               1);
-    ASSERT_EQ(s.events.size(), 10u);
-    EXPECT_EQ(s.events[9].op, script_op::ticks);
-    EXPECT_EQ(s.events[9].a, 3000);
     // Sorted by frame; lines of one frame keep their order.
-    EXPECT_EQ(s.events[0].op, script_op::down);
-    EXPECT_EQ(s.events[0].frame, 3u);
-    EXPECT_EQ(s.events[0].a, 0x45);
-    EXPECT_EQ(s.events[1].op, script_op::up);
-    EXPECT_EQ(s.events[2].op, script_op::press);
-    EXPECT_EQ(s.events[2].a, 0x52);
-    EXPECT_EQ(s.events[3].op, script_op::mouse);
-    EXPECT_EQ(s.events[3].a, -7);
-    EXPECT_EQ(s.events[3].b, 300);
-    EXPECT_EQ(s.events[4].op, script_op::lmb);
-    EXPECT_EQ(s.events[4].a, 1);
-    EXPECT_EQ(s.events[5].op, script_op::rmb);
-    EXPECT_EQ(s.events[5].a, 0);
-    EXPECT_EQ(s.events[6].op, script_op::hash);
-    EXPECT_EQ(s.events[6].frame, 5u);
+    const struct {
+        uint32_t frame;
+        script_op op;
+        int32_t a, b;
+    } WANT[] = {{3, script_op::down, 0x45, 0},  {3, script_op::up, 0x45, 0},
+                {4, script_op::press, 0x52, 0}, {4, script_op::mouse, -7, 300},
+                {4, script_op::lmb, 1, 0},      {4, script_op::rmb, 0, 0},
+                {5, script_op::hash, 0, 0},     {6, script_op::shot, 0, 0},
+                {9, script_op::quit, 0, 0},     {9, script_op::ticks, 3000, 0},
+                {10, script_op::mouse, 10, -16}};
+    ASSERT_EQ(s.events.size(), std::size(WANT));
+    for (size_t i = 0; i < s.events.size(); i++) {
+        const script_event& e = s.events[i];
+        EXPECT_EQ(std::tie(e.frame, e.op, e.a, e.b),
+                  std::tie(WANT[i].frame, WANT[i].op, WANT[i].a, WANT[i].b))
+            << "event " << i;
+    }
     EXPECT_EQ(s.events[7].file, "title.png");
-    EXPECT_EQ(s.events[8].op, script_op::quit);
-    EXPECT_EQ(s.events[8].frame, 9u);
 
     EXPECT_EQ(parse("", &s), 1);
     EXPECT_TRUE(s.events.empty());
-}
-
-TEST(ScriptParse, NumbersAreDecimalOrHex) {
-    input_script s;
-    ASSERT_EQ(parse("010 mouse 010 -0x10", &s), 1);
-    EXPECT_EQ(s.events[0].frame, 10u);
-    EXPECT_EQ(s.events[0].a, 10);
-    EXPECT_EQ(s.events[0].b, -16);
 }
 
 TEST(ScriptParse, BadLinesNameTheLineAndTheFault) {
