@@ -1,5 +1,6 @@
 // The scene player's rules that a frame hash would not pin down: emitters per frame, cloud
 // ramps, the palette's update pattern, the wreck fragments and the logo's colours.
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -65,17 +66,13 @@ TEST(ScenePlayer, EmittersTakeThreeAFrameAndCloudsShareTwoRamps) {
     EXPECT_EQ(b.view.fx.count, 4);
 
     // Arrivals and departures by style: the first two pairs get ramps, a third none.
-    const uint8_t kinds[5][2] = {{SCENE_EVENT_ARRIVE, 0},
-                                 {SCENE_EVENT_ARRIVE, 1},
-                                 {SCENE_EVENT_ARRIVE, 9},
-                                 {SCENE_EVENT_LEAVE, 2},
-                                 {SCENE_EVENT_SHOW, 0}};
+    const scene_event events[5] = {{0, SCENE_EVENT_ARRIVE, 0, 0, 0, 0},
+                                   {0, SCENE_EVENT_ARRIVE, 1, 0, 0, 0},
+                                   {0, SCENE_EVENT_ARRIVE, 9, 0, 0, 0},
+                                   {0, SCENE_EVENT_LEAVE, 2, 0, 0, 0},
+                                   {0, SCENE_EVENT_SHOW, 0, 0, 0, 0}};
     b.view.sc.event_count = 5;
-    for (int i = 0; i < 5; i++) {
-        b.view.sc.events[i] = scene_event{};
-        b.view.sc.events[i].kind = kinds[i][0];
-        b.view.sc.events[i].param = kinds[i][1];
-    }
+    std::copy(events, events + 5, b.view.sc.events);
     scene_view_palette(&b.view, palette);
     const uint8_t markers[5] = {100, 116, 100, 0, 0}; // style 9 counts as style 0
     EXPECT_EQ(std::memcmp(b.view.cloud_marker, markers, 5), 0);
