@@ -151,12 +151,9 @@ TEST(ScenePlayer, LogoColoursAtOneMoment) {
     scene& s = view.sc;
     s.band1_period = 6144 * FIX16_ONE / 1000 + 1; // 6144 ms: the first phase is the ms
     s.band2_period = 4096 * FIX16_ONE / 1000 + 1; // 4096 ms: the second is too
-    const uint8_t a[3] = {40, 70, 160}, b[3] = {20, 30, 70}, c[3] = {255, 170, 60},
-                  d[3] = {255, 240, 200};
-    std::memcpy(s.band1_rgb, a, 3);
-    std::memcpy(s.band2_rgb, b, 3);
-    std::memcpy(s.centre_rgb, c, 3);
-    std::memcpy(s.glint_rgb, d, 3);
+    const uint8_t rgb[4][3] = {{40, 70, 160}, {20, 30, 70}, {255, 170, 60}, {255, 240, 200}};
+    uint8_t* const into[4] = {s.band1_rgb, s.band2_rgb, s.centre_rgb, s.glint_rgb};
+    for (int i = 0; i < 4; i++) std::memcpy(into[i], rgb[i], 3);
     ASSERT_EQ(scene_period_ms(s.band1_period), 6144u);
     ASSERT_EQ(scene_period_ms(s.band2_period), 4096u);
     uint8_t p[768] = {};
