@@ -1,5 +1,6 @@
 // The scene player's rules that a frame hash would not pin down: emitters per frame, cloud
 // ramps, the palette's update pattern, the wreck fragments and the logo's colours.
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -65,17 +66,13 @@ TEST(ScenePlayer, EmittersTakeThreeAFrameAndCloudsShareTwoRamps) {
     EXPECT_EQ(b.view.fx.count, 4);
 
     // Arrivals and departures by style: the first two pairs get ramps, a third none.
-    const uint8_t kinds[5][2] = {{SCENE_EVENT_ARRIVE, 0},
-                                 {SCENE_EVENT_ARRIVE, 1},
-                                 {SCENE_EVENT_ARRIVE, 9},
-                                 {SCENE_EVENT_LEAVE, 2},
-                                 {SCENE_EVENT_SHOW, 0}};
+    const scene_event events[5] = {{0, SCENE_EVENT_ARRIVE, 0, 0, 0, 0},
+                                   {0, SCENE_EVENT_ARRIVE, 1, 0, 0, 0},
+                                   {0, SCENE_EVENT_ARRIVE, 9, 0, 0, 0},
+                                   {0, SCENE_EVENT_LEAVE, 2, 0, 0, 0},
+                                   {0, SCENE_EVENT_SHOW, 0, 0, 0, 0}};
     b.view.sc.event_count = 5;
-    for (int i = 0; i < 5; i++) {
-        b.view.sc.events[i] = scene_event{};
-        b.view.sc.events[i].kind = kinds[i][0];
-        b.view.sc.events[i].param = kinds[i][1];
-    }
+    std::copy(events, events + 5, b.view.sc.events);
     scene_view_palette(&b.view, palette);
     const uint8_t markers[5] = {100, 116, 100, 0, 0}; // style 9 counts as style 0
     EXPECT_EQ(std::memcmp(b.view.cloud_marker, markers, 5), 0);
@@ -154,12 +151,9 @@ TEST(ScenePlayer, LogoColoursAtOneMoment) {
     scene& s = view.sc;
     s.band1_period = 6144 * FIX16_ONE / 1000 + 1; // 6144 ms: the first phase is the ms
     s.band2_period = 4096 * FIX16_ONE / 1000 + 1; // 4096 ms: the second is too
-    const uint8_t a[3] = {40, 70, 160}, b[3] = {20, 30, 70}, c[3] = {255, 170, 60},
-                  d[3] = {255, 240, 200};
-    std::memcpy(s.band1_rgb, a, 3);
-    std::memcpy(s.band2_rgb, b, 3);
-    std::memcpy(s.centre_rgb, c, 3);
-    std::memcpy(s.glint_rgb, d, 3);
+    const uint8_t rgb[4][3] = {{40, 70, 160}, {20, 30, 70}, {255, 170, 60}, {255, 240, 200}};
+    uint8_t* const into[4] = {s.band1_rgb, s.band2_rgb, s.centre_rgb, s.glint_rgb};
+    for (int i = 0; i < 4; i++) std::memcpy(into[i], rgb[i], 3);
     ASSERT_EQ(scene_period_ms(s.band1_period), 6144u);
     ASSERT_EQ(scene_period_ms(s.band2_period), 4096u);
     uint8_t p[768] = {};

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -124,35 +125,29 @@ TEST(CatalogParse, GarbageNeverCrashes) {
 }
 
 TEST(CatalogLanguage, LocaleNamesMapToCatalogNames) {
-    EXPECT_STREQ(catalog_language_from_locale("cs_CZ.UTF-8"), "czech");
-    EXPECT_STREQ(catalog_language_from_locale("cs"), "czech");
-    EXPECT_STREQ(catalog_language_from_locale("de_DE@euro"), "german");
-    EXPECT_STREQ(catalog_language_from_locale("C"), "english");
-    EXPECT_STREQ(catalog_language_from_locale("C.UTF-8"), "english");
-    EXPECT_STREQ(catalog_language_from_locale("POSIX"), "english");
-    EXPECT_EQ(catalog_language_from_locale("xx_YY"), nullptr);
-    EXPECT_EQ(catalog_language_from_locale(""), nullptr);
-    EXPECT_EQ(catalog_language_from_locale(nullptr), nullptr);
+    const char* const cases[][2] = {
+        {"cs_CZ.UTF-8", "czech"}, {"cs", "czech"},        {"de_DE@euro", "german"},
+        {"C", "english"},         {"C.UTF-8", "english"}, {"POSIX", "english"},
+        {"xx_YY", nullptr},       {"", nullptr},          {nullptr, nullptr}};
+    for (const auto& c : cases) {
+        const char* got = catalog_language_from_locale(c[0]);
+        EXPECT_EQ(std::string(got ? got : "-"), std::string(c[1] ? c[1] : "-")) << c[0];
+    }
 }
 
+// Clears the four language variables for a test and puts back what was there.
 struct env_guard {
-    std::string saved[4];
-    bool had[4];
     static constexpr const char* NAMES[4] = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
+    std::optional<std::string> saved[4];
     env_guard() {
         for (int i = 0; i < 4; i++) {
-            const char* v = std::getenv(NAMES[i]);
-            had[i] = v != nullptr;
-            if (v) saved[i] = v;
+            if (const char* v = std::getenv(NAMES[i])) saved[i] = v;
             unsetenv(NAMES[i]);
         }
     }
     ~env_guard() {
         for (int i = 0; i < 4; i++)
-            if (had[i])
-                setenv(NAMES[i], saved[i].c_str(), 1);
-            else
-                unsetenv(NAMES[i]);
+            saved[i] ? setenv(NAMES[i], saved[i]->c_str(), 1) : unsetenv(NAMES[i]);
     }
 };
 

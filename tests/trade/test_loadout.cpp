@@ -63,24 +63,22 @@ std::vector<uint8_t> goods_file(int count) {
 
 TEST(Tables, RefusedPastEveryCapacityAndOneByteShort) {
     static GameTables t;
-    std::vector<hull_spec> hulls(33, hull_spec{"h", T, T, 1});
-    std::vector<item_spec> items(129, item_spec{"i", 0, 0, 0, T});
-    EXPECT_EQ(tables_parse_equipment(&t, equipment_file({}, {}, 33).data(), 100000), 0);
-    auto too_many_hulls = equipment_file(hulls, {}, 0);
-    EXPECT_EQ(tables_parse_equipment(&t, too_many_hulls.data(), uint32_t(too_many_hulls.size())),
-              0);
-    auto too_many_items = equipment_file({}, items, 0);
-    EXPECT_EQ(tables_parse_equipment(&t, too_many_items.data(), uint32_t(too_many_items.size())),
-              0);
-    auto ok = equipment_file({{"a", T, T, 1}}, {{"x", 0, 0, 0, T}}, 2);
-    EXPECT_EQ(tables_parse_equipment(&t, ok.data(), uint32_t(ok.size() - 1)), 0);
+    auto equipment = [](const std::vector<uint8_t>& f, size_t short_by = 0) {
+        return tables_parse_equipment(&t, f.data(), uint32_t(f.size() - short_by));
+    };
+    auto goods = [](const std::vector<uint8_t>& f) {
+        return tables_parse_commodities(&t, f.data(), uint32_t(f.size()));
+    };
+    EXPECT_EQ(equipment(equipment_file({}, {}, 33)), 0);
+    EXPECT_EQ(equipment(equipment_file(std::vector<hull_spec>(33, {"h", T, T, 1}), {}, 0)), 0);
+    EXPECT_EQ(equipment(equipment_file({}, std::vector<item_spec>(129, {"i", 0, 0, 0, T}), 0)), 0);
+    const auto ok = equipment_file({{"a", T, T, 1}}, {{"x", 0, 0, 0, T}}, 2);
+    EXPECT_EQ(equipment(ok, 1), 0);
     EXPECT_EQ(t.hull_count + t.item_count + t.paint_count, 0);
-    EXPECT_EQ(tables_parse_equipment(&t, ok.data(), uint32_t(ok.size())), 1);
+    EXPECT_EQ(equipment(ok), 1);
     EXPECT_EQ(t.paint_count, 2);
-    auto goods = goods_file(65);
-    EXPECT_EQ(tables_parse_commodities(&t, goods.data(), uint32_t(goods.size())), 0);
-    auto none = goods_file(0);
-    EXPECT_EQ(tables_parse_commodities(&t, none.data(), uint32_t(none.size())), 1);
+    EXPECT_EQ(goods(goods_file(65)), 0);
+    EXPECT_EQ(goods(goods_file(0)), 1);
     EXPECT_EQ(tables_commodity(&t, "g0"), TABLES_NONE);
 }
 

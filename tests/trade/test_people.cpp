@@ -68,9 +68,8 @@ TEST(People, TheBoardKeepsItsShape) {
 
 TEST(People, WorkedOutByHand) {
     Ad ads[32];
+    // The first ad, and the board's 24, are in the end-to-end port walk's trace.
     ASSERT_EQ(port_ads(&PORT_BASES[0], JUNE_14_2279, 0, ads, 32), 24);
-    EXPECT_TRUE(ads[0].kind == AD_CARGO && ads[0].count == 3 && (ads[0].dest & 7) == 2);
-    EXPECT_TRUE(ads[0].deadline == 102078 && ads[0].pay == 570);
     EXPECT_TRUE(ads[2].shady == 1 && ads[2].pay == 6440); // a parcel, no questions asked
     EXPECT_EQ(ads[23].day_posted, JUNE_14_2279 - 3);
     EXPECT_EQ(ads[23].pay, 700u);
