@@ -1,5 +1,5 @@
-// The shooter's rules: firing, hits and scores, ramming, enemy fire, wave timings, the entry,
-// the dive picker, and a long replay whose end state is recorded.
+// The shooter's rules: firing, hits and scores, ramming, enemy fire, wave timings, the formation
+// and entry curves, the dive picker, and a long replay whose end state is recorded.
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
@@ -160,12 +160,35 @@ TEST(Shooter, WaveTimings) {
     }
 }
 
-// The formation's sway and the entry curves' arithmetic are pinned by the replay's recorded
-// state; the entry's timing is checked here.
-TEST(Shooter, EntryTiming) {
-    // The first slot of group 0 leaves the left edge 800 ms in, on its curve from the start,
-    // and sits in its slot once the path's 1900 ms are over.
+TEST(Shooter, FormationSwayEntryCurveAndTiming) {
     shooter_game g;
+    shooter_init(&g, 1);
+    struct row {
+        uint32_t ms;
+        int slot;
+        fix16 x, y;
+    };
+    const row rows[] = {{0, 0, P(49), P(30)},
+                        {512, 0, P(54) - 225280, P(30)},
+                        {2048, 35, P(139), P(80)},
+                        {3072 + 4096, 11, P(134), P(43)}};
+    for (const row& r : rows) {
+        g.formation_ms = r.ms;
+        fix16 x, y;
+        shooter_slot_pos(&g, r.slot, &x, &y);
+        EXPECT_EQ(x, r.x) << r.ms << " ms, slot " << r.slot;
+        EXPECT_EQ(y, r.y);
+    }
+    const fix16 curve[4][2] = {{P(-12), P(150)}, {P(68), P(95)}, {P(118), P(10)}, {P(168), P(30)}};
+    EXPECT_EQ(bezier(curve, 0, 0), P(-12));
+    EXPECT_EQ(bezier(curve, 1, FIX16_ONE), P(30));
+    EXPECT_EQ(bezier(curve, 0, FIX16_ONE / 2), 5849088); // 89.25, every weight exact
+    // 700 of 1900 ms, t = 24128: the truncations of each product in their order.
+    EXPECT_EQ(bezier(curve, 0, 24128), 4302694);
+    EXPECT_EQ(bezier(curve, 1, 24128), 5491090);
+
+    // Entering: the first slot of group 0 leaves the left edge 800 ms in, on its curve from
+    // the start, and sits in its slot once the path's 1900 ms are over.
     shooter_init(&g, 1);
     for (int t = 0; t < 800; t += 20) shooter_step(&g, &NONE, 20);
     EXPECT_EQ(g.enemies[12].state, ENEMY_ENTERING);
