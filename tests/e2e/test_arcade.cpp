@@ -34,8 +34,7 @@ game_run arcade_run(const std::string& name, const std::string& script,
     std::string dir = game_dir_fresh("arcade-" + name);
     for (const std::string& file : remove) std::filesystem::remove(dir + "/" + file);
     write_script(dir + "/script.txt", script);
-    return run_game(dir, {"--headless", "--trace", "--script", dir + "/script.txt"},
-                    {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+    return run_game(dir, {"--headless", "--trace", "--script", dir + "/script.txt"}, locale_env());
 }
 
 // The lines the arcade prints, in order.

@@ -23,7 +23,7 @@ game_run fly_pages(const std::string& name, const std::string& script, bool keep
     write_script(dir + "/script.txt", "1 press return\n" + script);
     return run_game(dir,
                     {"--headless", "--trace", "--script", dir + "/script.txt", "--shot-dir", dir},
-                    {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+                    locale_env());
 }
 
 std::string joined(const std::vector<std::string>& v) {
@@ -121,11 +121,8 @@ TEST(FlightPages, RefuelAndPaintButtons) {
                                         "15 lmb down\n16 lmb up\n17 lmb down\n18 lmb up\n"
                                         "20 mouse 250 43\n21 lmb down\n22 lmb up\n24 shot b.png\n"
                                         "26 press esc\n28 mouse 180 200\n29 lmb down\n30 quit\n");
-    std::vector<std::string> refuel;
-    std::istringstream in(run.out);
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind("ship: refuelled", 0) == 0) refuel.push_back(line);
-    EXPECT_EQ(joined(refuel), "ship: refuelled by hand, 1600 kg,ship: refuelled by hand, 0 kg");
+    EXPECT_EQ(joined(lines_matching(run.out, "^ship: refuelled")),
+              "ship: refuelled by hand, 1600 kg,ship: refuelled by hand, 0 kg");
     EXPECT_NE(run.out.find("PAINT: Crimson"), std::string::npos);
     std::string dir =
         ::testing::TempDir() + "vantrel-e2e-pages-buttons-" + std::to_string(getpid());
