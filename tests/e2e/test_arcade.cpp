@@ -1,6 +1,4 @@
-// ARCADE through the menu, headless with --trace: the cabinet or the plain screen, missing
-// ship models, games played to their end, Return to play again, Esc back, the best score kept
-// for the run only, and the same script giving the same output twice.
+// ARCADE through the menu, headless with --trace, as a player plays it.
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,6 +1,4 @@
-// The flight, played through headless scripts against the real program: start and end lines,
-// throttle, targets, lock-on and missiles, pause, the warp limit near the station, the
-// function keys, the statistics lines and repeatability.
+// The flight, played through headless scripts against the real program.
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>

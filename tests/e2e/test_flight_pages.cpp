@@ -1,6 +1,4 @@
-// The ship's computer in flight, through headless scripts with --trace: the pages opened and
-// stepped by keys and buttons, Escape back to the cockpit with the flight going on, the map's
-// keys kept from the cockpit, the shared jump target, and the profile pages' texts and buttons.
+// The ship's computer in flight, through headless scripts with --trace.
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>

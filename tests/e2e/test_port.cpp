@@ -1,6 +1,4 @@
-// PORT (TEST) through the menu with --trace: the bar's drinks until a stranger offers work,
-// haggling to a refusal, a board talk with details, an advance and a deal, the outpost and the
-// military base, and back to the menu; and the port without a loadout.
+// PORT (TEST) through the menu with --trace, as a player walks through it.
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>

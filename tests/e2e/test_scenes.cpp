@@ -1,5 +1,4 @@
-// The scenes in the real program: the start-up lines, how the intro ends and what reaches the
-// menu after it, the ship show, and damaged or missing scene files.
+// The scenes in the real program: start-up, the intro's ends, damaged or missing files.
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>

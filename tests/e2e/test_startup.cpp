@@ -1,6 +1,4 @@
-// The real program, run as a player runs it: version line, banner, the platform's screen mode,
-// processor and timer lines on the console and in the start log; bad options and a bad script
-// stop the run before the game starts.
+// The real program, run as a player runs it: version, banner, platform lines, start log.
 #include <gtest/gtest.h>
 
 #include "e2e/run_game.h"
