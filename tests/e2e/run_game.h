@@ -123,6 +123,29 @@ inline game_run run_game(const std::string& dir, const std::vector<std::string>&
     return run;
 }
 
+// The environment of a machine that asks for no language but `lang`.
+inline std::vector<std::string> locale_env(const std::string& lang = "C") {
+    return {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=" + lang};
+}
+
+// The lines of the output in which the pattern is found, in order.
+inline std::vector<std::string> lines_matching(const std::string& text,
+                                               const std::string& pattern) {
+    std::vector<std::string> lines;
+    std::regex re(pattern);
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        if (std::regex_search(line, re)) lines.push_back(line);
+    return lines;
+}
+
+// The hash printed after a frame, or "" when that frame's line is missing.
+inline std::string hash_at(const game_run& run, int frame) {
+    std::string tag = "frame " + std::to_string(frame) + " crc32 ";
+    size_t at = run.out.find(tag);
+    return at == std::string::npos ? "" : run.out.substr(at + tag.size(), 8);
+}
+
 // The texts after "trace <frame>: <kind> " of every such line, in order.
 inline std::vector<std::string> traced(const std::string& out, const std::string& kind) {
     std::vector<std::string> texts;

@@ -1,6 +1,4 @@
-// ARCADE through the menu, headless with --trace: the cabinet or the plain screen, missing
-// ship models, games played to their end, Return to play again, Esc back, the best score kept
-// for the run only, and the same script giving the same output twice.
+// ARCADE through the menu, headless with --trace, as a player plays it.
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -34,8 +32,7 @@ game_run arcade_run(const std::string& name, const std::string& script,
     std::string dir = game_dir_fresh("arcade-" + name);
     for (const std::string& file : remove) std::filesystem::remove(dir + "/" + file);
     write_script(dir + "/script.txt", script);
-    return run_game(dir, {"--headless", "--trace", "--script", dir + "/script.txt"},
-                    {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+    return run_game(dir, {"--headless", "--trace", "--script", dir + "/script.txt"}, locale_env());
 }
 
 // The lines the arcade prints, in order.

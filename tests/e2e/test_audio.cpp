@@ -1,5 +1,4 @@
-// What the game plays, heard through the headless WAV: the menu music and its switch, the
-// engine and the gun in flight, silence without channels, and the same bytes every run.
+// What the game plays, heard through the headless WAV.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -43,16 +43,8 @@ keys_run press_keys(const std::string& name, const std::vector<std::string>& key
     script += std::to_string(frame) + " hash\n";
     if (quit) script += std::to_string(frame + 1) + " quit\n";
     write_script(k.dir + "/keys.script", script);
-    k.run = run_game(k.dir, {"--headless", "--script", k.dir + "/keys.script"},
-                     {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+    k.run = run_game(k.dir, {"--headless", "--script", k.dir + "/keys.script"}, locale_env());
     return k;
-}
-
-// The hash printed after a frame, or "" when that frame's line is missing.
-std::string hash_at(const game_run& run, int frame) {
-    std::string tag = "frame " + std::to_string(frame) + " crc32 ";
-    size_t at = run.out.find(tag);
-    return at == std::string::npos ? "" : run.out.substr(at + tag.size(), 8);
 }
 
 std::string settings_file(const keys_run& k) {
@@ -81,15 +73,23 @@ TEST(Menu, CursorWrapsOnTheMainPage) {
     EXPECT_EQ(hash_at(round.run, round.hash_frame), hash_at(round.run, 1));
 }
 
-TEST(Menu, CursorWrapsOnTheSettingsPage) {
+// The settings page as it first opens: its cursor wraps both ways, and Esc then Enter on the
+// main page (the cursor still on SETTINGS) opens the page again as new.
+TEST(Menu, CursorWrapsOnTheSettingsPageAndItReopensAsNew) {
+    const std::string first = [] {
+        keys_run k = press_keys("swrap-first", {"up", "up", "return"});
+        return hash_at(k.run, k.hash_frame);
+    }();
+    ASSERT_NE(first, "");
     keys_run up = press_keys("swrap-up", {"up", "up", "return", "w"});
     keys_run down = press_keys("swrap-down", {"up", "up", "return", "down", "down", "down", "down",
                                               "down", "down", "down"});
     ASSERT_NE(hash_at(up.run, up.hash_frame), "");
     EXPECT_EQ(hash_at(up.run, up.hash_frame), hash_at(down.run, down.hash_frame));
     keys_run round = press_keys("swrap-round", {"up", "up", "return", "up", "s"});
-    keys_run first = press_keys("swrap-first", {"up", "up", "return"});
-    EXPECT_EQ(hash_at(round.run, round.hash_frame), hash_at(first.run, first.hash_frame));
+    EXPECT_EQ(hash_at(round.run, round.hash_frame), first);
+    keys_run again = press_keys("back-again", {"up", "up", "return", "esc", "return"});
+    EXPECT_EQ(hash_at(again.run, again.hash_frame), first);
 }
 
 TEST(Menu, ParticlesLeftFromAutoIsHighAndDetailLeftIsFour) {
@@ -102,10 +102,6 @@ TEST(Menu, ParticlesLeftFromAutoIsHighAndDetailLeftIsFour) {
 TEST(Menu, LeftAndRightOnBackChangeNothingAndEnterSaves) {
     keys_run k = press_keys("back", {"up", "up", "return", "up", "left", "right", "d", "return"});
     EXPECT_EQ(settings_file(k), cfg_bytes(ALL_AUTO));
-    // Back on the main page with the cursor on SETTINGS: Enter opens the page again.
-    keys_run again = press_keys("back-again", {"up", "up", "return", "esc", "return"});
-    keys_run first = press_keys("back-first", {"up", "up", "return"});
-    EXPECT_EQ(hash_at(again.run, again.hash_frame), hash_at(first.run, first.hash_frame));
 }
 
 TEST(Menu, EscOnTheSettingsPageRewritesTheFileAsVersion7) {
@@ -130,17 +126,14 @@ TEST(Menu, SettingsSurviveARestart) {
     EXPECT_EQ(hash_at(again.run, again.hash_frame), hash_at(first.run, first.hash_frame));
 }
 
-TEST(Menu, EscOnTheMainPageQuitsWithoutSaving) {
-    keys_run k = press_keys("esc-quit", {"esc", "down"}, "", false);
-    EXPECT_EQ(k.run.exit_code, 0);
-    EXPECT_EQ(hash_at(k.run, k.hash_frame), ""); // the program was gone before that frame
-    EXPECT_FALSE(std::filesystem::exists(k.dir + "/Vantrel.cfg"));
-}
-
-TEST(Menu, QuitEntryEndsTheProgram) {
-    keys_run k = press_keys("quit", {"up", "return"}, "", false);
-    EXPECT_EQ(k.run.exit_code, 0);
-    EXPECT_EQ(hash_at(k.run, k.hash_frame), "");
+// Esc on the main page, or its QUIT entry, ends the program at once and saves nothing.
+TEST(Menu, EscAndQuitEndTheProgramWithoutSaving) {
+    for (const auto& keys : {std::vector<std::string>{"esc", "down"}, {"up", "return"}}) {
+        keys_run k = press_keys("quit-" + keys[0], keys, "", false);
+        EXPECT_EQ(k.run.exit_code, 0) << keys[0];
+        EXPECT_EQ(hash_at(k.run, k.hash_frame), "") << keys[0]; // gone before that frame
+        EXPECT_FALSE(std::filesystem::exists(k.dir + "/Vantrel.cfg")) << keys[0];
+    }
 }
 
 // SYSTEM MAP opens on the built star catalog (Esc leaves it); without it, or with one cut

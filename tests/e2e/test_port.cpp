@@ -1,6 +1,4 @@
-// PORT (TEST) through the menu with --trace: the bar's drinks until a stranger offers work,
-// haggling to a refusal, a board talk with details, an advance and a deal, the outpost and the
-// military base, and back to the menu; and the port without a loadout.
+// PORT (TEST) through the menu with --trace, as a player walks through it.
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
@@ -18,8 +16,7 @@ game_run port_run(const std::string& name, const std::string& script, bool equip
     std::string dir = game_dir_fresh("port-" + name);
     if (!equipment) std::remove((dir + "/equipment.dat").c_str());
     write_script(dir + "/script.txt", std::string(OPEN_PORT) + script);
-    return run_game(dir, {"--headless", "--trace", "--script", dir + "/script.txt"},
-                    {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
+    return run_game(dir, {"--headless", "--trace", "--script", dir + "/script.txt"}, locale_env());
 }
 
 void expect_lines(const game_run& run, const std::vector<std::string>& lines) {

@@ -1,5 +1,4 @@
-// The scenes in the real program: the start-up lines, how the intro ends and what reaches the
-// menu after it, the ship show, and damaged or missing scene files.
+// The scenes in the real program: start-up, the intro's ends, damaged or missing files.
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -17,13 +16,7 @@ game_run run_raw_script(const std::string& dir, const std::string& script,
     write_text(dir + "/raw.script", script);
     std::vector<std::string> args = {"--headless", "--script", dir + "/raw.script"};
     args.insert(args.end(), extra.begin(), extra.end());
-    return run_game(dir, args, {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=C"});
-}
-
-std::string hash_at(const game_run& run, int frame) {
-    std::string tag = "\nframe " + std::to_string(frame) + " crc32 ";
-    size_t at = run.out.find(tag);
-    return at == std::string::npos ? "" : run.out.substr(at + tag.size(), 8);
+    return run_game(dir, args, locale_env());
 }
 
 // Positions of the lines in the output, in the order given; npos for a missing one.

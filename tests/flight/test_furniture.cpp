@@ -1,8 +1,10 @@
-// Screen furniture without the panel file: gauge colours and fill, the bar layout, digits.
+// Screen furniture without the panel file: gauge colours and fill, the bar layout, digits,
+// and the computer's page buttons.
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
+#include "flight/flight_local.h"
 #include "flight/furniture.h"
 #include "render/text.h"
 
@@ -85,6 +87,28 @@ TEST(Furniture, NumbersInBigDigits) {
     for (int i = 0; i < 16; i++) {
         EXPECT_EQ(small[i], 0xCC);
         EXPECT_EQ(small[16 + 64 + i], 0xCC);
+    }
+}
+
+// The box, its rectangle, and clipping at every edge.
+TEST(PageButton, BoxRectangleAndClipping) {
+    constexpr int W = 40, H = 20, GUARD = 64;
+    const struct {
+        int x, y;
+        int filled; // pixels of the box inside the frame
+    } cases[] = {{2, 3, 24 * 12}, {30, 12, 10 * 8}, {-5, -3, 19 * 9}, {50, 2, 0}, {2, 25, 0}};
+    for (const auto& c : cases) {
+        std::vector<uint8_t> frame(W * H + GUARD, 0);
+        int rect[4];
+        draw_button(frame.data(), W, H, c.x, c.y, "AB", rect);
+        EXPECT_EQ(rect[0], c.x);
+        EXPECT_EQ(rect[1], c.y);
+        EXPECT_EQ(rect[2], c.x + 23); // two characters + 8, inclusive
+        EXPECT_EQ(rect[3], c.y + 11);
+        int box = 0;
+        for (int i = 0; i < W * H; i++) box += frame[i] != 0;
+        EXPECT_EQ(box, c.filled) << c.x << "," << c.y; // the text lies inside the box
+        for (int i = W * H; i < W * H + GUARD; i++) ASSERT_EQ(frame[i], 0) << c.x << "," << c.y;
     }
 }
 

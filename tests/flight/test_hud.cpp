@@ -167,6 +167,7 @@ TEST(HudGeometry, FramesAndPicking) {
 }
 
 TEST(HudGeometry, EdgePoints) {
+    constexpr fix16 M = FIX16_ONE; // a metre
     struct {
         hud_target t;
         vec3 v;
@@ -175,23 +176,9 @@ TEST(HudGeometry, EdgePoints) {
         // On screen side, off the picture: the right edge, on the ray.
         {{0, 1, 400, 100, 2}, {0, 0, 0}, 320, 200, 310, 100, 256, 0},
         // Behind: the camera-space position decides; up and a little left, the top edge.
-        {{0, 0, 160, 100, 2},
-         {-10 * FIX16_ONE, 40 * FIX16_ONE, -50 * FIX16_ONE},
-         320,
-         200,
-         160 - 22,
-         10,
-         -64,
-         -256},
+        {{0, 0, 160, 100, 2}, {-10 * M, 40 * M, -50 * M}, 320, 200, 160 - 22, 10, -64, -256},
         // Pinned far off the axis: the camera-space position again.
-        {{0, 1, -32000, 32000, 2},
-         {-100 * FIX16_ONE, 0, 10 * FIX16_ONE},
-         320,
-         200,
-         10,
-         100,
-         -256,
-         0},
+        {{0, 1, -32000, 32000, 2}, {-100 * M, 0, 10 * M}, 320, 200, 10, 100, -256, 0},
         // Straight behind: nowhere to point, so the bottom centre pointing down.
         {{0, 0, 160, 100, 2}, {0, 0, 0}, 320, 200, 160, 190, 0, 256},
         // Canvases smaller than the margins must not divide by zero.

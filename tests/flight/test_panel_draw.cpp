@@ -30,14 +30,8 @@ class PanelDrawTest : public ::testing::Test {
     }
     panel_sprite& add_sprite(int kind, int index, int x, int y, int w, int h) {
         panel_sprite& s = panel.sprites[panel.sprite_count++];
-        s = panel_sprite{static_cast<uint8_t>(kind),
-                         static_cast<uint8_t>(index),
-                         static_cast<int16_t>(x),
-                         static_cast<int16_t>(y),
-                         static_cast<uint16_t>(w),
-                         static_cast<uint16_t>(h),
-                         {0, 0, 0, 0},
-                         solid.data()};
+        s = panel_sprite{uint8_t(kind), uint8_t(index), int16_t(x),   int16_t(y),
+                         uint16_t(w),   uint16_t(h),    {0, 0, 0, 0}, solid.data()};
         return s;
     }
     uint8_t* top() { return screen.data(); }

@@ -101,7 +101,7 @@ game_run run_script(const std::string& dir, const std::string& script,
                     const std::string& lang = "C") {
     write_script(dir + "/menu.script", script);
     return run_game(dir, {"--headless", "--script", dir + "/menu.script", "--shot-dir", dir},
-                    {"LANGUAGE=", "LC_ALL=", "LC_MESSAGES=", "LANG=" + lang});
+                    locale_env(lang));
 }
 
 TEST(MenuGolden, MainAndSettingsPages) {
