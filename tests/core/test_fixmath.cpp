@@ -31,26 +31,19 @@ uint64_t exact_isqrt(uint64_t x) {
     return r;
 }
 
+// Exact quotients, reciprocals and roots away from these edges are checked against integer
+// references below.
 TEST(FixmathScalars, DesignedValues) {
-    EXPECT_EQ(fix16_div(5 * 65536, 0), 0x7FFFFFFF);
-    EXPECT_EQ(fix16_div(-1, 0), INT32_MIN);
-    EXPECT_EQ(fix16_div(0, 0), 0x7FFFFFFF);
-    EXPECT_EQ(fix16_div(0x7FFFFFFF, 1), 0x7FFFFFFF);
-    EXPECT_EQ(fix16_div(-65536, 2 * 65536), -32768);
-    EXPECT_EQ(fix16_div(-7, 2 * 65536), -3); // truncates toward zero
+    // Division by zero saturates by the dividend's sign; quotients truncate toward zero.
+    const fix16 divides[][3] = {{5 * 65536, 0, INT32_MAX},   {-1, 0, INT32_MIN},
+                                {0, 0, INT32_MAX},           {INT32_MAX, 1, INT32_MAX},
+                                {-65536, 2 * 65536, -32768}, {-7, 2 * 65536, -3}};
+    for (const auto& d : divides) EXPECT_EQ(fix16_div(d[0], d[1]), d[2]) << d[0] << " / " << d[1];
     EXPECT_EQ(fix32_div_to_fix16(123456789, 0), 0);
     EXPECT_EQ(fix32_div_to_fix16(INT64_MIN, -1), 0x7FFFFFFF);
-    EXPECT_EQ(fix16_recip(0), 0x7FFFFFFF);
-    EXPECT_EQ(fix16_recip(1), 0x7FFFFFFF);
-    EXPECT_EQ(fix16_recip(2), 0x7FFFFFFF);
-    EXPECT_EQ(fix16_recip(-1), INT32_MIN);
-    EXPECT_EQ(fix16_recip(-2), INT32_MIN);
-    EXPECT_EQ(fix16_recip(4), 0x40000000);
-    EXPECT_EQ(fix16_recip(65536), 65536);
-    EXPECT_EQ(fix16_recip(-65536), -65536);
-    EXPECT_EQ(fix16_recip(3), 1431655765);
-    EXPECT_EQ(fix16_sqrt(65536), 65536);
-    EXPECT_EQ(fix16_sqrt(4 * 65536), 131072);
+    const fix16 recips[][2] = {{0, INT32_MAX},  {1, INT32_MAX},  {2, INT32_MAX},
+                               {-1, INT32_MIN}, {-2, INT32_MIN}, {INT32_MIN, -2}};
+    for (const auto& r : recips) EXPECT_EQ(fix16_recip(r[0]), r[1]) << r[0];
     EXPECT_EQ(fix16_sqrt(2 * 65536), 92681);
     EXPECT_EQ(fix16_sqrt(0), 0);
     EXPECT_EQ(fix16_sqrt(-5), 0);
@@ -62,15 +55,15 @@ TEST(FixmathScalars, DesignedValues) {
 }
 
 TEST(FixmathScalars, ToStrTruncatesFiveDecimals) {
+    const std::pair<fix16, const char*> cases[] = {{-1, "-0.00001"},
+                                                   {0x8000, "0.50000"},
+                                                   {INT32_MIN, "-32768.00000"},
+                                                   {0x7FFFFFFF, "32767.99998"}};
     char buf[32];
-    EXPECT_EQ(fix16_to_str(-1, buf, sizeof buf), 8);
-    EXPECT_STREQ(buf, "-0.00001");
-    fix16_to_str(0x8000, buf, sizeof buf);
-    EXPECT_STREQ(buf, "0.50000");
-    fix16_to_str(INT32_MIN, buf, sizeof buf);
-    EXPECT_STREQ(buf, "-32768.00000");
-    fix16_to_str(0x7FFFFFFF, buf, sizeof buf);
-    EXPECT_STREQ(buf, "32767.99998");
+    for (auto [x, text] : cases) {
+        EXPECT_EQ(fix16_to_str(x, buf, sizeof buf), int(std::strlen(text)));
+        EXPECT_STREQ(buf, text);
+    }
     char small[4];
     EXPECT_EQ(fix16_to_str(65536 * 100, small, sizeof small), 9); // wanted length reported
     EXPECT_STREQ(small, "100");
@@ -116,7 +109,6 @@ TEST(FixmathProperties, ReciprocalIsFloorOfTwoTo32) {
         fix16 want = x < 0 ? -static_cast<int32_t>(q) : static_cast<int32_t>(q);
         ASSERT_EQ(fix16_recip(x), want) << x;
     }
-    EXPECT_EQ(fix16_recip(INT32_MIN), -2);
 }
 
 TEST(FixmathProperties, SquareRootsAreExactFloors) {
@@ -151,11 +143,8 @@ TEST(FixmathProperties, SquareRootsAreExactFloors) {
     check32(INT64_MAX);
 }
 
-#define SKIP_WITHOUT_LIBM_TRIG()                                                                   \
-    if (!VANTREL_LIBM_TRIG) GTEST_SKIP() << "no usable libm sine under this emulator"
-
 TEST(Trig, TablesFollowTheirRules) {
-    SKIP_WITHOUT_LIBM_TRIG();
+    if (!VANTREL_LIBM_TRIG) GTEST_SKIP() << "no usable libm sine under this emulator";
     for (int i = 0; i <= 1024; i++)
         ASSERT_EQ(SIN_TABLE[i],
                   static_cast<uint32_t>(std::llround(std::sin(i * M_PI / 2048) * 1073741824.0)))
@@ -188,11 +177,8 @@ TEST(Trig, DesignedValues) {
     EXPECT_EQ(trig_sin(0xC0000000), -0x40000000);
     EXPECT_EQ(trig_cos(0), 0x40000000);
     EXPECT_EQ(trig_sin(0x20000000), 759250125);
-    EXPECT_EQ(bangle_from_deg(90), 0x40000000u);
     EXPECT_EQ(bangle_from_deg(-90), 0xC0000000u);
     EXPECT_EQ(bangle_from_deg(360), 0u);
-    EXPECT_EQ(bangle_from_deg(45), 0x20000000u);
-    EXPECT_EQ(bangle_from_deg(1), 11930464u);
     EXPECT_EQ(bangle_from_deg(-721), bangle_from_deg(359));
     for (int d = 0; d < 360; d++)
         ASSERT_EQ(bangle_from_deg(d), static_cast<uint32_t>((static_cast<uint64_t>(d) << 32) / 360))
@@ -200,7 +186,7 @@ TEST(Trig, DesignedValues) {
 }
 
 TEST(Trig, SineFollowsStdSinWithinInterpolationError) {
-    SKIP_WITHOUT_LIBM_TRIG();
+    if (!VANTREL_LIBM_TRIG) GTEST_SKIP() << "no usable libm sine under this emulator";
     std::mt19937_64 rng(4);
     // Linear interpolation over steps of pi/2048 errs by at most (pi/2048)^2 / 8 of full
     // scale, about 316 units of 2^-30; table rounding and truncation add a few more.

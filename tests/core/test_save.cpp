@@ -27,14 +27,6 @@ TEST(Save, BigEndianOnEveryHost) {
     save_reader_init(&r, bytes, 2);
     EXPECT_EQ(save_read_u16(&r), 0x1234);
     EXPECT_EQ(r.error, 0);
-    uint8_t buf[30];
-    save_writer w;
-    save_writer_init(&w, buf, sizeof buf);
-    write_record(&w);
-    ASSERT_EQ(w.pos, 30u);
-    const uint8_t expect_head[] = {0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x07, 1,    2,   3,
-                                   4,    5,    6,    7,    8,    0xFF, 0xFF, 0xFF, 0xFE};
-    EXPECT_EQ(std::memcmp(buf, expect_head, sizeof expect_head), 0);
 }
 
 TEST(Save, RoundTripWithTruncationAtEveryCapacity) {
@@ -58,6 +50,10 @@ TEST(Save, RoundTripWithTruncationAtEveryCapacity) {
         char g[3];
         save_read_bytes(&r, g, 3);
         if (cap >= 30) {
+            ASSERT_EQ(w.pos, 30u);
+            const uint8_t head[] = {0xA1, 0xB2, 0xC3, 0xD4, 0xE5, 0xF6, 0x07, 1,    2,   3,
+                                    4,    5,    6,    7,    8,    0xFF, 0xFF, 0xFF, 0xFE};
+            EXPECT_EQ(std::memcmp(buf.data(), head, sizeof head), 0); // big-endian on every host
             EXPECT_EQ(r.error, 0);
             EXPECT_EQ(a, 0xA1);
             EXPECT_EQ(b, 0xB2C3);

@@ -24,10 +24,9 @@ TEST(Hypercloud, PaletteRampsHuesAndSparks) {
     for (const row& r : rows) {
         uint8_t pal[48];
         hypercloud_palette(r.style, r.variant, pal);
-        const uint8_t* e = pal + r.entry * 3;
-        EXPECT_EQ(e[0], r.r) << r.style << "/" << r.variant << " entry " << r.entry;
-        EXPECT_EQ(e[1], r.g) << r.style << "/" << r.variant << " entry " << r.entry;
-        EXPECT_EQ(e[2], r.b) << r.style << "/" << r.variant << " entry " << r.entry;
+        EXPECT_EQ(std::vector<uint8_t>(pal + r.entry * 3, pal + r.entry * 3 + 3),
+                  (std::vector<uint8_t>{r.r, r.g, r.b}))
+            << r.style << "/" << r.variant << " entry " << r.entry;
     }
 }
 

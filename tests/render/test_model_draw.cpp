@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/frame_crc.h"
 #include "render/model_draw.h"
 #include "render/palette.h"
 #include "shell/game_models.h"
@@ -15,16 +16,6 @@ namespace {
 
 constexpr fix16 ONE = FIX16_ONE;
 constexpr int W = 320, H = 256;
-
-// CRC-32 (IEEE, reflected, polynomial 0xEDB88320), bit by bit: the same on every machine.
-uint32_t crc32_of(const uint8_t* p, size_t n) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (size_t i = 0; i < n; i++) {
-        c ^= p[i];
-        for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-    }
-    return ~c;
-}
 
 space_pos at(fix16 x, fix16 y, fix16 z) {
     // View units are position units >> 16.
@@ -63,7 +54,6 @@ struct scene {
         depth_frame_begin(&g_depth_frame, depth.data(), W * H);
     }
     std::set<int> colours() const { return std::set<int>(frame.begin(), frame.end()); }
-    uint8_t centre() const { return frame[(H / 2) * W + W / 2 + 3]; }
 };
 
 TEST(DrawModel, ShadingModesOfTheDoorBoxFacingTheCamera) {
@@ -71,38 +61,37 @@ TEST(DrawModel, ShadingModesOfTheDoorBoxFacingTheCamera) {
     // Head-on at the x = 2 face (material 1, the first quad): the other sides are seen
     // edge-on or from behind, so only that quad's two triangles are drawn.
     s.draw(SHADE_FLAT);
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 16}));
     EXPECT_EQ(g_render_stats.tris_drawn, 2u);
     EXPECT_EQ(g_render_stats.tris_clipped, 0u);
-    s.clear();
-    s.draw(SHADE_TRIANGLES); // faces 0 and 1 of the file: base + 0 and base + 7
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 16, 23}));
-    s.clear();
-    s.draw(SHADE_MATERIAL); // material 1 at shade 2
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 16 + 4 + 2}));
-    s.clear();
-    s.draw(SHADE_MATERIAL_LIT, vec3{0, 0, 0}); // lit from the camera: full brightness
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 16 + 4 + 3}));
-    s.clear();
-    s.draw(SHADE_MATERIAL_LIT, vec3{0, 0, 1000 * ONE}); // lit from behind: shade 2, not 0
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 16 + 4 + 2}));
-    s.clear();
-    // Lit from the camera, slightly off the face's axis: dot 0.992 gives shade 6 of 0..7.
-    s.draw(SHADE_LIT_RAMP, vec3{0, 0, 0}, 152, 8);
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 152 + 6}));
-    s.clear();
     // Lit exactly along the face normal (world +x, the view's -z) from the object's origin.
     mat3 m;
     vec3 t;
     view_transform_build(&m, &t, &s.object, &s.camera);
-    s.draw(SHADE_LIT_RAMP, vec3{t.x, t.y, t.z - ONE}, 152, 8);
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 152 + 7}));
-    s.clear();
-    s.draw(SHADE_LIT_RAMP, vec3{0, 0, 0}, 152, 1); // a one-shade ramp is the base
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 152}));
-    s.clear();
-    s.draw(77); // unknown modes colour like mode 0
-    EXPECT_EQ(s.colours(), (std::set<int>{0, 16}));
+    const vec3 camera = {0, 0, 0}, behind = {0, 0, 1000 * ONE}, normal = {t.x, t.y, t.z - ONE};
+    const struct {
+        int mode;
+        vec3 light;
+        uint8_t base;
+        int ramp;
+        std::set<int> colours;
+    } cases[] = {
+        {SHADE_FLAT, camera, 16, 8, {0, 16}},
+        {SHADE_TRIANGLES, camera, 16, 8, {0, 16, 23}},    // faces 0 and 1: base + 0 and base + 7
+        {SHADE_MATERIAL, camera, 16, 8, {0, 16 + 4 + 2}}, // material 1 at shade 2
+        {SHADE_MATERIAL_LIT, camera, 16, 8, {0, 16 + 4 + 3}}, // lit from the camera: full
+        {SHADE_MATERIAL_LIT, behind, 16, 8, {0, 16 + 4 + 2}}, // lit from behind: shade 2, not 0
+        // Lit from the camera, slightly off the face's axis: dot 0.992 gives shade 6 of 0..7.
+        {SHADE_LIT_RAMP, camera, 152, 8, {0, 152 + 6}},
+        {SHADE_LIT_RAMP, normal, 152, 8, {0, 152 + 7}},
+        {SHADE_LIT_RAMP, camera, 152, 1, {0, 152}}, // a one-shade ramp is the base
+        {77, camera, 16, 8, {0, 16}},               // unknown modes colour like mode 0
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        s.clear();
+        s.draw(c.mode, c.light, c.base, c.ramp);
+        EXPECT_EQ(s.colours(), c.colours);
+    }
 }
 
 TEST(DrawModel, CullsWholeObjectsAndCountsClippedFaces) {
@@ -142,7 +131,7 @@ TEST(DrawModel, BothRasterPathsAndBothVertexPathsDrawTheBox) {
             g_raster_fused = fused;
             s.look_from(at(60 * ONE, 30 * ONE, 70 * ONE), vec3{-60 * ONE, -30 * ONE, -58 * ONE});
             s.draw(mode, vec3{-200 * ONE, 300 * ONE, 0}, 16, 8);
-            crc[fused] = crc32_of(s.frame.data(), s.frame.size());
+            crc[fused] = frame_crc32(s.frame.data(), s.frame.size());
             frames[fused] = s.frame;
         }
         EXPECT_EQ(crc[0], crc[1]) << "mode " << mode;
@@ -192,19 +181,13 @@ TEST(DrawModel, SharedRotationDrawsTheSameBytes) {
 }
 
 TEST(Lighting, MaterialLevelsAndTurnSine) {
-    EXPECT_EQ(material_level(2, -ONE), 3);
-    EXPECT_EQ(material_level(2, 0), 3);
-    EXPECT_EQ(material_level(0, -1), 2);
-    EXPECT_EQ(material_level(0, 0), 0);
-    EXPECT_EQ(material_level(4, ONE / 2), 2);
-    EXPECT_EQ(material_level(1, ONE), 3);
-    EXPECT_EQ(material_level(1, 2 * ONE), 3);
-    EXPECT_EQ(turn_sin(0), 0);
-    EXPECT_EQ(turn_sin(0x4000), ONE);
-    EXPECT_EQ(turn_sin(0x2000), 46387); // sin 45 degrees is 46341
-    EXPECT_EQ(turn_sin(0x8000), 0);
-    EXPECT_EQ(turn_sin(0xC000), -ONE);
-    EXPECT_EQ(turn_sin(0xA000), -46387);
+    const int levels[][3] = {{2, -ONE, 3},    {2, 0, 3},   {0, -1, 2},     {0, 0, 0},
+                             {4, ONE / 2, 2}, {1, ONE, 3}, {1, 2 * ONE, 3}}; // material, dot, level
+    for (const auto& l : levels) EXPECT_EQ(material_level(l[0], l[1]), l[2]) << l[0] << " " << l[1];
+    // sin 45 degrees is 46341; the coarse table gives 46387.
+    const fix16 sines[][2] = {{0, 0},      {0x4000, ONE},  {0x2000, 46387},
+                              {0x8000, 0}, {0xC000, -ONE}, {0xA000, -46387}};
+    for (const auto& v : sines) EXPECT_EQ(turn_sin(uint32_t(v[0])), v[1]) << v[0];
     fix16 previous = turn_sin(0);
     for (uint32_t a = 1; a <= 0x4000; a++) {
         fix16 v = turn_sin(a);
@@ -240,23 +223,21 @@ TEST(Palette, GamePaletteLayout) {
         return std::vector<int>{g_game_palette[3 * i], g_game_palette[3 * i + 1],
                                 g_game_palette[3 * i + 2]};
     };
-    using v = std::vector<int>;
-    EXPECT_EQ(rgb(1), (v{0, 0, 0}));
-    EXPECT_EQ(rgb(2), (v{90, 255, 140}));
-    EXPECT_EQ(rgb(15), (v{80, 170, 255}));
-    EXPECT_EQ(rgb(16), (v{66, 67, 69}));      // block 0 main at 35 %
-    EXPECT_EQ(rgb(16 + 12), (v{17, 18, 21})); // dark metal (50, 53, 62) at 35 %
-    EXPECT_EQ(rgb(129), (v{147, 147, 167}));  // grey ramp top
-    EXPECT_EQ(rgb(140), (v{0, 0, 0}));
-    EXPECT_EQ(rgb(152), (v{2, 6, 15})); // blue ramp at 9 %
-    EXPECT_EQ(rgb(224 + 11), (v{255, 180, 60}));
-    EXPECT_EQ(rgb(254), (v{150, 90, 30}));
-    EXPECT_EQ(rgb(255), (v{255, 255, 255}));
+    // Block 0 main at 35 % and its dark metal (50, 53, 62) at 35 %, the grey ramp's top,
+    // the blue ramp at 9 %.
+    const struct {
+        int index;
+        std::vector<int> rgb;
+    } entries[] = {{1, {0, 0, 0}},       {2, {90, 255, 140}},     {15, {80, 170, 255}},
+                   {16, {66, 67, 69}},   {16 + 12, {17, 18, 21}}, {129, {147, 147, 167}},
+                   {140, {0, 0, 0}},     {152, {2, 6, 15}},       {224 + 11, {255, 180, 60}},
+                   {254, {150, 90, 30}}, {255, {255, 255, 255}}};
+    for (const auto& e : entries) EXPECT_EQ(rgb(e.index), e.rgb) << e.index;
     // Repainting block 0 touches only its 24 entries.
     uint8_t before[768];
     std::copy(g_game_palette, g_game_palette + 768, before);
     livery_block(g_game_palette, 16, rgb8{100, 100, 100}, rgb8{0, 0, 0}, rgb8{0, 0, 0});
-    EXPECT_EQ(rgb(19), (v{100, 100, 100}));
+    EXPECT_EQ(rgb(19), (std::vector<int>{100, 100, 100}));
     EXPECT_TRUE(std::equal(before, before + 48, g_game_palette));
     EXPECT_TRUE(std::equal(before + 120, before + 768, g_game_palette + 120));
 }

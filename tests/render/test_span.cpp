@@ -66,9 +66,8 @@ screen_triangle tri3(int x0, int y0, int x1, int y1, int x2, int y2) {
 TEST(Span, FusedAndSpanPathsAgreeOnRandomTriangles) {
     std::mt19937 rng(12345);
     target fused, spans;
-    // Mixed scales: small on-screen, screen-sized, far off-screen and depth ranges both
-    // inside and outside the triangle-wide step's limits.
-    // Ranges weighted toward small triangles; one in twenty reaches far off the screen.
+    // Mixed scales weighted toward small triangles, one in twenty reaching far off the screen,
+    // and depth ranges both inside and outside the triangle-wide step's limits.
     const int ranges[20] = {20,  20,  20,  20,  20,  40,  40,  40,   40,   40,
                             100, 100, 200, 200, 400, 400, 700, 1200, 1200, 32000};
     const int32_t depth_ranges[3] = {0xFFFFF, 0x3FFFFF, 0x7FFFFFFF};
@@ -201,12 +200,10 @@ TEST(Span, ClippedLeftEndCarriesTheUnclippedDepth) {
     // The same triangle drawn into a frame and shifted 40 pixels right into a frame 40
     // pixels wider: every pixel and depth of the overlap must match.
     constexpr int WIDE = W + 40;
-    std::vector<uint8_t> f1(W * H), f2(WIDE * H);
-    std::vector<int32_t> d1(W * H), d2(WIDE * H);
     // Depth spread wide enough to need the per-span step, and within the triangle-wide one.
     for (int32_t spread : {0x80000, 0x7000000}) {
-        std::fill(f1.begin(), f1.end(), 0), std::fill(f2.begin(), f2.end(), 0);
-        std::fill(d1.begin(), d1.end(), 0), std::fill(d2.begin(), d2.end(), 0);
+        std::vector<uint8_t> f1(W * H), f2(WIDE * H);
+        std::vector<int32_t> d1(W * H), d2(WIDE * H);
         const int32_t z[3] = {0x100000, 0x100000 + spread, 0x100000 + spread / 3};
         screen_triangle a = tri3(-37, -20, 200, 60, -30, 230);
         screen_triangle b = tri3(3, -20, 240, 60, 10, 230);
