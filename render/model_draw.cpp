@@ -143,9 +143,9 @@ bool sphere_well_inside(const vec3& c, fix16 r, fix16 near, const frustum_slopes
 }
 
 // transform_vertices through the shared rotation: the same view points, outcodes and
-// projections, each worked out as that function does.
-void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
-                      const frustum_slopes* slopes, bool inside) {
+// projections, each worked out as that function does, and the same or-ed outcodes returned.
+uint8_t transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
+                         const view_projection* vp, const frustum_slopes* slopes, bool inside) {
     shared_rotation& s = g_share;
     const uint32_t nv = lod->vertex_count;
     if (s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) || s.vp.focal != vp->focal ||
@@ -159,6 +159,7 @@ void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const 
         for (uint32_t i = 0; i < nv; i++) g_have[i] = 0;
     }
     const fix16 near = vp->near;
+    uint8_t any = 0;
     for (uint32_t i = 0; i < nv; i++) {
         if (!g_used[i]) continue;
         shared_vertex& c = g_shared[i];
@@ -182,6 +183,7 @@ void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const 
             if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
         }
         g_outcode[i] = code;
+        any |= code;
         if (code & OUT_NEAR) continue;
         projected_vertex& out = g_projected[i];
         int32_t dx = static_cast<int32_t>((static_cast<int64_t>(c.scale) * v.x) >> 32);
@@ -192,6 +194,7 @@ void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const 
         out.screen_y = static_cast<int16_t>(wrap_sub32(vp->centre_y, dy));
         out.valid = 1;
     }
+    return any;
 }
 
 void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const vec3 tri[3],
@@ -327,16 +330,18 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
         g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
     }
     uint32_t t1 = timed ? timing_now() : 0;
+    uint8_t any_out; // 0: every used vertex inside the frustum, no face needs clipping
     if (g_vertex_fpu) {
         fpu_view fv;
         fpu_view_setup(&fv, &m, &t, vp);
-        fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view, g_outcode,
-                               g_projected);
+        any_out = fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view,
+                                         g_outcode, g_projected);
     } else if (g_share.on) {
-        transform_shared(lod, &m, &t, vp, slopes, sphere_well_inside(t, radius, vp->near, slopes));
+        any_out = transform_shared(lod, &m, &t, vp, slopes,
+                                   sphere_well_inside(t, radius, vp->near, slopes));
     } else {
-        transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used, static_cast<int>(nv), g_view,
-                           g_outcode, g_projected);
+        any_out = transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used,
+                                     static_cast<int>(nv), g_view, g_outcode, g_projected);
     }
     if (timed) {
         uint32_t t2 = timing_now();
@@ -354,12 +359,18 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                    ? static_cast<uint8_t>(base_colour + triangle_shade(f, ramp_length))
                    : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
     };
+    // With every vertex inside, every front face is drawn whole: its outcodes need no look.
+    const bool clip = any_out != 0;
+    if (!clip) g_render_stats.tris_drawn += front_count;
     for (uint32_t i = 0; i < front_count; i++) {
         const uint32_t f = g_front[i];
         const model_face& face = lod->faces[f];
-        uint8_t oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
-        if (oa & ob & oc) continue;
-        g_render_stats.tris_drawn++;
+        uint8_t oa = 0, ob = 0, oc = 0;
+        if (clip) {
+            oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
+            if (oa & ob & oc) continue;
+            g_render_stats.tris_drawn++;
+        }
         if ((oa | ob | oc) == 0) {
             const projected_vertex& a = g_projected[face.a];
             const projected_vertex& b = g_projected[face.b];
@@ -376,7 +387,7 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                             depth_frame_vertex(&g_depth_frame, b.scale),
                             depth_frame_vertex(&g_depth_frame, c.scale)};
             if (direct)
-                raster_triangle_w_fast(frame, depth, width, height, &tri, d, colour);
+                raster_front_triangle_w(frame, depth, width, height, &tri, d, colour);
             else
                 raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
         } else {
