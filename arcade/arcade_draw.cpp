@@ -145,7 +145,7 @@ void draw_ship(arcade_view* v, const arcade_ship* ship, fix16 x, fix16 y, const 
     vec3 light = {wrap_sub32(c.x, LIGHT), wrap_add32(c.y, LIGHT), wrap_sub32(c.z, LIGHT)};
     draw_model(v->playfield, v->depth, v->width, v->height, &d->mdl.levels[level],
                d->normals[level], d->radius[level], &pose, &v->camera, &v->vp, &v->slopes,
-               v->shade_mode, &light, ship->base, 4, v->spans);
+               v->shade_mode, &light, ship->base, 4, v->spans, d->planes[level]);
 }
 
 const arcade_ship* enemy_ship(const arcade_state* a, int kind) {

@@ -71,9 +71,28 @@ uint8_t face_colour(int mode, const model_face& f, const vec3& n, const vec3& li
 
 // A face is in front when the eye lies on its outer side; seen edge-on it is not.
 inline bool face_front(const model_lod* lod, const vec3* normals, uint32_t f, const vec3& eye) {
-    vec3 rel;
-    vec3_sub(&rel, &lod->vertices[lod->faces[f].a], &eye);
-    return vec3_dot(&normals[f], &rel) < 0;
+    return face_front_dot(&normals[f], &lod->vertices[lod->faces[f].a], &eye);
+}
+
+bool within_reach(const vec3& v, int32_t reach) {
+    return v.x <= reach && v.x >= -reach && v.y <= reach && v.y >= -reach && v.z <= reach &&
+           v.z >= -reach;
+}
+
+// Lists the front faces in file order and marks their corners used; returns their count.
+template <bool Planes>
+uint32_t collect_front(const model_lod* lod, const vec3* normals, const int64_t* planes,
+                       const vec3& eye) {
+    uint32_t count = 0;
+    for (uint32_t f = 0; f < lod->face_count; f++) {
+        const model_face& face = lod->faces[f];
+        bool front = Planes ? face_front_plane(planes[f], &normals[f], &lod->vertices[face.a], &eye)
+                            : face_front(lod, normals, f, eye);
+        if (!front) continue;
+        g_front[count++] = static_cast<uint16_t>(f);
+        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
+    }
+    return count;
 }
 
 // True when every face of the level has zero area on the screen (view_box_on_one_line).
@@ -287,7 +306,7 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                 const vec3* normals, fix16 radius, const render_pose* object,
                 const render_pose* camera, const view_projection* vp, const frustum_slopes* slopes,
                 int mode, const vec3* light, uint8_t base_colour, int ramp_length,
-                depth_span* spans) {
+                depth_span* spans, const int64_t* planes) {
     if (!lod || !normals || lod->vertex_count > DRAW_MAX_VERTICES ||
         lod->face_count > DRAW_MAX_FACES)
         return;
@@ -320,15 +339,11 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     render_timing& rt = g_render_timing;
     bool timed = rt.on && rt.now;
     uint32_t t0 = timed ? timing_now() : 0;
-    const uint32_t nv = lod->vertex_count, nf = lod->face_count;
+    const uint32_t nv = lod->vertex_count;
     for (uint32_t i = 0; i < nv; i++) g_used[i] = 0;
-    uint32_t front_count = 0;
-    for (uint32_t f = 0; f < nf; f++) {
-        if (!face_front(lod, normals, f, eye)) continue;
-        const model_face& face = lod->faces[f];
-        g_front[front_count++] = static_cast<uint16_t>(f);
-        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
-    }
+    const uint32_t front_count = planes && within_reach(eye, FACE_PLANE_REACH)
+                                     ? collect_front<true>(lod, normals, planes, eye)
+                                     : collect_front<false>(lod, normals, nullptr, eye);
     uint32_t t1 = timed ? timing_now() : 0;
     uint8_t any_out; // 0: every used vertex inside the frustum, no face needs clipping
     if (g_vertex_fpu) {

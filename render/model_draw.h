@@ -37,11 +37,13 @@ extern render_stats g_render_stats;
 // The vertex-math switch: 1 runs the floating-point vertex path.
 extern int g_vertex_fpu;
 
+// planes: the level's face planes (drawable::planes), or null; with them most back-face
+// tests take one product sum, with the same answers.
 void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const model_lod* lod,
                 const vec3* normals, fix16 radius, const render_pose* object,
                 const render_pose* camera, const view_projection* vp, const frustum_slopes* slopes,
                 int mode, const vec3* light, uint8_t base_colour, int ramp_length,
-                depth_span* spans);
+                depth_span* spans, const int64_t* planes = nullptr);
 
 // Between these calls the integer vertex path keeps the rotated vertices of the last level
 // it drew, with what their depth alone decides (the projection factor, the frustum's width
@@ -51,6 +53,27 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
 // the end call. The pixels are the same as without it.
 void draw_model_share_begin();
 void draw_model_share_end();
+
+// The back-face test: a face with normal n and corner a is in front of the eye when
+// n . (a - eye) < 0 in fix16, each product truncated and the sums wrapping; seen edge-on it
+// is not.
+inline bool face_front_dot(const vec3* n, const vec3* a, const vec3* eye) {
+    vec3 rel;
+    vec3_sub(&rel, a, eye);
+    return vec3_dot(n, &rel) < 0;
+}
+
+// The same test from the face's plane offset n . a (compute_face_planes), for corners and
+// eye within FACE_PLANE_REACH and normals within FACE_PLANE_NORMAL on every axis: nothing
+// wraps there, and the three truncated products sum to the exact sum s = plane - n . eye (in
+// 1/65536 units) less under three units, so s < 0 is in front and s >= 2 units is not;
+// only the faces in between, seen almost edge-on, need face_front_dot.
+inline bool face_front_plane(int64_t plane, const vec3* n, const vec3* a, const vec3* eye) {
+    int64_t s = plane - (int64_t{n->x} * eye->x + int64_t{n->y} * eye->y + int64_t{n->z} * eye->z);
+    if (s < 0) return true;
+    if (s >= 2 * int64_t{FIX16_ONE}) return false;
+    return face_front_dot(n, a, eye);
+}
 
 int material_level(int material, fix16 light_dot);
 fix16 turn_sin(uint32_t angle);
