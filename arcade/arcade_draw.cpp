@@ -172,8 +172,10 @@ void draw_player(arcade_state* a) {
 
 void draw_lives(arcade_state* a) {
     int icons = a->game.lives < 5 ? a->game.lives : 5;
+    draw_model_share_begin(); // one model turned alike at one depth
     for (int i = 0; i < icons; i++)
         draw_ship(&a->view, &a->ships[SHIP_ICON], px(147 - 10 * i), px(17), ARCADE_NOSE_UP);
+    draw_model_share_end();
 }
 
 void put_block(arcade_view* v, int x, int y, int w, int h, uint8_t colour) {

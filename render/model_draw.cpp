@@ -35,6 +35,38 @@ shared_rotation g_share = {};
 shared_vertex g_shared[DRAW_MAX_VERTICES];
 uint8_t g_have[DRAW_MAX_VERTICES];
 
+// Face colours kept under a shared rotation: copies turned alike see the light from the same
+// side, so a face's colour is worked out once for them all. An entry holds while its
+// generation is the current one; a new level, light or shading starts a new generation.
+struct shared_colours {
+    const model_lod* lod;
+    const vec3* normals;
+    vec3 light;
+    int mode, ramp_length;
+    uint8_t base;
+    uint32_t generation;
+};
+shared_colours g_colours = {};
+uint8_t g_colour[DRAW_MAX_FACES];
+uint32_t g_colour_generation[DRAW_MAX_FACES];
+
+// The generation of face colours for this draw, a new one when what they depend on changed.
+uint32_t colour_generation(const model_lod* lod, const vec3* normals, const vec3& light, int mode,
+                           uint8_t base, int ramp_length) {
+    shared_colours& c = g_colours;
+    if (c.generation != 0 && c.lod == lod && c.normals == normals && c.light.x == light.x &&
+        c.light.y == light.y && c.light.z == light.z && c.mode == mode && c.base == base &&
+        c.ramp_length == ramp_length)
+        return c.generation;
+    if (++c.generation == 0) { // every stale entry must be told apart from the new ones
+        for (uint32_t& g : g_colour_generation) g = 0;
+        c.generation = 1;
+    }
+    c.lod = lod, c.normals = normals, c.light = light, c.mode = mode, c.base = base;
+    c.ramp_length = ramp_length;
+    return c.generation;
+}
+
 // 5/6 and 1/6 in fix16: a light dot product of 0..1 becomes 1/6..1 of the shade range.
 constexpr fix16 DOT_SCALE = 54614;
 constexpr fix16 DOT_BIAS = 10922;
@@ -240,10 +272,12 @@ void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const
 void draw_model_share_begin() {
     g_share = shared_rotation{};
     g_share.on = true;
+    g_colours.lod = nullptr;
 }
 
 void draw_model_share_end() {
     g_share = shared_rotation{};
+    g_colours.lod = nullptr;
 }
 
 int material_level(int material, fix16 light_dot) {
@@ -369,10 +403,15 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     const bool direct = !timed && !g_raster_no_depth && g_raster_fused;
     // The triangle-view shade advances over every face in file order, back faces included.
     const bool triangle_view = mode == SHADE_TRIANGLES;
+    const uint32_t generation =
+        g_share.on ? colour_generation(lod, normals, l, mode, base_colour, ramp_length) : 0;
     auto colour_of = [&](uint32_t f) {
-        return triangle_view
-                   ? static_cast<uint8_t>(base_colour + triangle_shade(f, ramp_length))
-                   : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
+        if (generation && g_colour_generation[f] == generation) return g_colour[f];
+        uint8_t c = triangle_view
+                        ? static_cast<uint8_t>(base_colour + triangle_shade(f, ramp_length))
+                        : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
+        if (generation) g_colour[f] = c, g_colour_generation[f] = generation;
+        return c;
     };
     // With every vertex inside, every front face is drawn whole: its outcodes need no look.
     const bool clip = any_out != 0;
