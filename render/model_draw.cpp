@@ -112,15 +112,28 @@ bool within_reach(const vec3& v, int32_t reach) {
 }
 
 // Lists the front faces in file order and marks their corners used; returns their count.
+// The level and the eye are read into locals first: the byte stores of the marks could
+// alias anything, and would make the loop load them again for every face.
 template <bool Planes>
 uint32_t collect_front(const model_lod* lod, const vec3* normals, const int64_t* planes,
-                       const vec3& eye) {
+                       const vec3& eye_in) {
+    const model_face* faces = lod->faces;
+    const vec3* vertices = lod->vertices;
+    const uint32_t nf = lod->face_count;
+    const vec3 eye = eye_in;
+    const int64_t ex = eye.x, ey = eye.y, ez = eye.z;
     uint32_t count = 0;
-    for (uint32_t f = 0; f < lod->face_count; f++) {
-        const model_face& face = lod->faces[f];
-        bool front = Planes ? face_front_plane(planes[f], &normals[f], &lod->vertices[face.a], &eye)
-                            : face_front(lod, normals, f, eye);
+    for (uint32_t f = 0; f < nf; f++) {
+        bool front;
+        if (Planes) {
+            int side = face_plane_side(planes[f], &normals[f], ex, ey, ez);
+            front =
+                side < 0 || (side == 0 && face_front_dot(&normals[f], &vertices[faces[f].a], &eye));
+        } else {
+            front = face_front_dot(&normals[f], &vertices[faces[f].a], &eye);
+        }
         if (!front) continue;
+        const model_face& face = faces[f];
         g_front[count++] = static_cast<uint16_t>(f);
         g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
     }

@@ -68,11 +68,16 @@ inline bool face_front_dot(const vec3* n, const vec3* a, const vec3* eye) {
 // wraps there, and the three truncated products sum to the exact sum s = plane - n . eye (in
 // 1/65536 units) less under three units, so s < 0 is in front and s >= 2 units is not;
 // only the faces in between, seen almost edge-on, need face_front_dot.
+// face_plane_side gives -1 (in front), 1 (not) or 0 (ask face_front_dot).
+inline int face_plane_side(int64_t plane, const vec3* n, int64_t eye_x, int64_t eye_y,
+                           int64_t eye_z) {
+    int64_t s = plane - (n->x * eye_x + n->y * eye_y + n->z * eye_z);
+    if (s < 0) return -1;
+    return s >= 2 * int64_t{FIX16_ONE} ? 1 : 0;
+}
 inline bool face_front_plane(int64_t plane, const vec3* n, const vec3* a, const vec3* eye) {
-    int64_t s = plane - (int64_t{n->x} * eye->x + int64_t{n->y} * eye->y + int64_t{n->z} * eye->z);
-    if (s < 0) return true;
-    if (s >= 2 * int64_t{FIX16_ONE}) return false;
-    return face_front_dot(n, a, eye);
+    int side = face_plane_side(plane, n, eye->x, eye->y, eye->z);
+    return side < 0 || (side == 0 && face_front_dot(n, a, eye));
 }
 
 int material_level(int material, fix16 light_dot);
