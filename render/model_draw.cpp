@@ -206,12 +206,11 @@ bool sphere_well_inside(const vec3& c, fix16 r, fix16 near, const frustum_slopes
            zy + y * 65536 >= my;
 }
 
-// transform_vertices through the shared rotation: the same view points, outcodes and
-// projections, each worked out as that function does, and the same or-ed outcodes returned.
-uint8_t transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
-                         const view_projection* vp, const frustum_slopes* slopes, bool inside) {
+// Starts a draw through the shared rotation: forgets the vertices rotated for another level,
+// rotation, depth or view.
+void shared_prepare(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
+                    const frustum_slopes* slopes) {
     shared_rotation& s = g_share;
-    const uint32_t nv = lod->vertex_count;
     if (s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) || s.vp.focal != vp->focal ||
         s.vp.near != vp->near || s.vp.centre_x != vp->centre_x || s.vp.centre_y != vp->centre_y ||
         s.slopes.slope_x != slopes->slope_x || s.slopes.slope_y != slopes->slope_y) {
@@ -220,32 +219,68 @@ uint8_t transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
         s.z = t->z;
         s.vp = *vp;
         s.slopes = *slopes;
-        for (uint32_t i = 0; i < nv; i++) g_have[i] = 0;
+        for (uint32_t i = 0; i < lod->vertex_count; i++) g_have[i] = 0;
     }
+}
+
+// Vertex i of the shared rotation, rotated when first needed.
+inline const shared_vertex& shared_at(const model_lod* lod, uint32_t i, const mat3* m,
+                                      const vec3* t, const view_projection* vp,
+                                      const frustum_slopes* slopes) {
+    shared_vertex& c = g_shared[i];
+    if (!g_have[i]) {
+        mat3_apply(&c.rotated, m, &lod->vertices[i]);
+        fix16 z = wrap_add32(c.rotated.z, t->z);
+        c.sx = fix16_mul(z, slopes->slope_x);
+        c.sy = fix16_mul(z, slopes->slope_y);
+        c.scale = vp->near < z ? fix16_div(vp->focal, z) : 0;
+        g_have[i] = 1;
+    }
+    return c;
+}
+
+// The pixel and depth value of each used vertex, for a level whose every vertex is inside
+// the frustum (sphere_well_inside): nothing is clipped and no outcode is read, so the draw
+// needs only these, worked out as transform_vertices and the drawing pass would.
+screen_vertex g_pixel[DRAW_MAX_VERTICES];
+int32_t g_pixel_depth[DRAW_MAX_VERTICES];
+
+void transform_shared_inside(const model_lod* lod, const mat3* m, const vec3* t,
+                             const view_projection* vp, const frustum_slopes* slopes) {
+    shared_prepare(lod, m, t, vp, slopes);
+    const int32_t tx = t->x, ty = t->y, cx = vp->centre_x, cy = vp->centre_y;
+    for (uint32_t i = 0; i < lod->vertex_count; i++) {
+        if (!g_used[i]) continue;
+        const shared_vertex& c = shared_at(lod, i, m, t, vp, slopes);
+        const int64_t x = wrap_add32(c.rotated.x, tx), y = wrap_add32(c.rotated.y, ty);
+        int32_t dx = static_cast<int32_t>((static_cast<int64_t>(c.scale) * x) >> 32);
+        int32_t dy = static_cast<int32_t>((static_cast<int64_t>(c.scale) * y) >> 32);
+        g_pixel[i] = screen_vertex{static_cast<int16_t>(wrap_add32(cx, dx)),
+                                   static_cast<int16_t>(wrap_sub32(cy, dy))};
+        g_pixel_depth[i] = depth_frame_vertex(&g_depth_frame, c.scale);
+    }
+}
+
+// transform_vertices through the shared rotation: the same view points, outcodes and
+// projections, each worked out as that function does, and the same or-ed outcodes returned.
+uint8_t transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
+                         const view_projection* vp, const frustum_slopes* slopes) {
+    shared_prepare(lod, m, t, vp, slopes);
+    const uint32_t nv = lod->vertex_count;
     const fix16 near = vp->near;
     uint8_t any = 0;
     for (uint32_t i = 0; i < nv; i++) {
         if (!g_used[i]) continue;
-        shared_vertex& c = g_shared[i];
-        if (!g_have[i]) {
-            mat3_apply(&c.rotated, m, &lod->vertices[i]);
-            fix16 z = wrap_add32(c.rotated.z, t->z);
-            c.sx = fix16_mul(z, slopes->slope_x);
-            c.sy = fix16_mul(z, slopes->slope_y);
-            c.scale = near < z ? fix16_div(vp->focal, z) : 0;
-            g_have[i] = 1;
-        }
+        const shared_vertex& c = shared_at(lod, i, m, t, vp, slopes);
         vec3 v;
         vec3_add(&v, &c.rotated, t);
         g_view[i] = v;
         uint8_t code = 0;
-        if (!inside) {
-            if (v.z <= near) code |= OUT_NEAR;
-            if (wrap_sub32(c.sx, v.x) < 0) code |= OUT_RIGHT;
-            if (wrap_add32(v.x, c.sx) < 0) code |= OUT_LEFT;
-            if (wrap_sub32(c.sy, v.y) < 0) code |= OUT_TOP;
-            if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
-        }
+        if (v.z <= near) code |= OUT_NEAR;
+        if (wrap_sub32(c.sx, v.x) < 0) code |= OUT_RIGHT;
+        if (wrap_add32(v.x, c.sx) < 0) code |= OUT_LEFT;
+        if (wrap_sub32(c.sy, v.y) < 0) code |= OUT_TOP;
+        if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
         g_outcode[i] = code;
         any |= code;
         if (code & OUT_NEAR) continue;
@@ -392,15 +427,18 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                                      ? collect_front<true>(lod, normals, planes, eye)
                                      : collect_front<false>(lod, normals, nullptr, eye);
     uint32_t t1 = timed ? timing_now() : 0;
-    uint8_t any_out; // 0: every used vertex inside the frustum, no face needs clipping
-    if (g_vertex_fpu) {
+    uint8_t any_out = 0; // 0: every used vertex inside the frustum, no face needs clipping
+    const bool pixels_only =
+        !g_vertex_fpu && g_share.on && sphere_well_inside(t, radius, vp->near, slopes);
+    if (pixels_only) {
+        transform_shared_inside(lod, &m, &t, vp, slopes);
+    } else if (g_vertex_fpu) {
         fpu_view fv;
         fpu_view_setup(&fv, &m, &t, vp);
         any_out = fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view,
                                          g_outcode, g_projected);
     } else if (g_share.on) {
-        any_out = transform_shared(lod, &m, &t, vp, slopes,
-                                   sphere_well_inside(t, radius, vp->near, slopes));
+        any_out = transform_shared(lod, &m, &t, vp, slopes);
     } else {
         any_out = transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used,
                                      static_cast<int>(nv), g_view, g_outcode, g_projected);
@@ -432,6 +470,18 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     for (uint32_t i = 0; i < front_count; i++) {
         const uint32_t f = g_front[i];
         const model_face& face = lod->faces[f];
+        if (pixels_only) {
+            const screen_vertex a = g_pixel[face.a], b = g_pixel[face.b], c = g_pixel[face.c];
+            if (screen_cross(a.x, a.y, b.x, b.y, c.x, c.y) <= 0) continue;
+            const screen_triangle tri = {{a, b, c}};
+            const int32_t d[3] = {g_pixel_depth[face.a], g_pixel_depth[face.b],
+                                  g_pixel_depth[face.c]};
+            if (direct)
+                raster_front_triangle_w(frame, depth, width, height, &tri, d, colour_of(f));
+            else
+                raster_screen_triangle(frame, depth, width, height, &tri, d, colour_of(f), spans);
+            continue;
+        }
         uint8_t oa = 0, ob = 0, oc = 0;
         if (clip) {
             oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
