@@ -167,7 +167,9 @@ void draw_player(arcade_state* a) {
     const shooter_game& g = a->game;
     if (g.game_over) return;
     if (g.invuln_ms > 0 && (g.invuln_ms & 0x80) == 0) return; // blinking
+    draw_model_share_begin(); // the cheaper way for a ship wholly inside the view
     draw_ship(&a->view, &a->ships[SHIP_PLAYER], g.player_x, px(SHOOTER_PLAYER_Y), ARCADE_NOSE_UP);
+    draw_model_share_end();
 }
 
 void draw_lives(arcade_state* a) {

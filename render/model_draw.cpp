@@ -456,13 +456,15 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     const bool triangle_view = mode == SHADE_TRIANGLES;
     const uint32_t generation =
         g_share.on ? colour_generation(lod, normals, l, mode, base_colour, ramp_length) : 0;
-    auto colour_of = [&](uint32_t f) {
-        if (generation && g_colour_generation[f] == generation) return g_colour[f];
+    auto colour_work = [&](uint32_t f) {
         uint8_t c = triangle_view
                         ? static_cast<uint8_t>(base_colour + triangle_shade(f, ramp_length))
                         : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
         if (generation) g_colour[f] = c, g_colour_generation[f] = generation;
         return c;
+    };
+    auto colour_of = [&](uint32_t f) {
+        return generation && g_colour_generation[f] == generation ? g_colour[f] : colour_work(f);
     };
     // With every vertex inside, every front face is drawn whole: its outcodes need no look.
     const bool clip = any_out != 0;
