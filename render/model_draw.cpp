@@ -140,6 +140,82 @@ uint32_t collect_front(const model_lod* lod, const vec3* normals, const int64_t*
     return count;
 }
 
+// Under a shared rotation the copies of a row differ in one eye coordinate only (the same
+// depth and height, turned alike), so each face's plane sum less the products of the two
+// fixed coordinates is kept for the row: its back-face test is then one product. The sums
+// are made on the second copy, once the coordinate that varies is known; the first and any
+// copy off the row take the whole plane sum.
+struct plane_row {
+    const int64_t* planes;
+    const vec3* normals;
+    vec3 eye; // the last eye drawn with these planes
+    int axis; // the coordinate that varies along the row, or -1: no sums made
+};
+plane_row g_row = {};
+int64_t g_row_sum[DRAW_MAX_FACES];
+
+int64_t component(const vec3& v, int axis) {
+    return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
+}
+
+// The row's sums for this eye (their varying coordinate in *axis), or null.
+const int64_t* row_sums(const model_lod* lod, const vec3* normals, const int64_t* planes,
+                        const vec3& eye, int* axis) {
+    plane_row& r = g_row;
+    const bool same = r.planes == planes && r.normals == normals;
+    const bool differs[3] = {eye.x != r.eye.x, eye.y != r.eye.y, eye.z != r.eye.z};
+    r.eye = eye;
+    if (same && r.axis >= 0 && !differs[(r.axis + 1) % 3] && !differs[(r.axis + 2) % 3]) {
+        *axis = r.axis;
+        return g_row_sum;
+    }
+    const int count = differs[0] + differs[1] + differs[2];
+    if (!same || count != 1) {
+        r.planes = planes, r.normals = normals, r.axis = -1;
+        return nullptr;
+    }
+    r.axis = differs[0] ? 0 : differs[1] ? 1 : 2;
+    const int j = (r.axis + 1) % 3, k = (r.axis + 2) % 3;
+    const int64_t ej = component(eye, j), ek = component(eye, k);
+    for (uint32_t f = 0; f < lod->face_count; f++)
+        g_row_sum[f] = planes[f] - (component(normals[f], j) * ej + component(normals[f], k) * ek);
+    *axis = r.axis;
+    return g_row_sum;
+}
+
+// collect_front<true> from a row's sums, the varying coordinate being Axis.
+template <int Axis>
+uint32_t collect_front_row(const model_lod* lod, const vec3* normals, const int64_t* sums,
+                           const vec3& eye_in) {
+    const model_face* faces = lod->faces;
+    const vec3* vertices = lod->vertices;
+    const uint32_t nf = lod->face_count;
+    const vec3 eye = eye_in;
+    const int64_t e = Axis == 0 ? eye.x : Axis == 1 ? eye.y : eye.z;
+    uint32_t count = 0;
+    for (uint32_t f = 0; f < nf; f++) {
+        const vec3& n = normals[f];
+        const int64_t s = sums[f] - (Axis == 0 ? n.x : Axis == 1 ? n.y : n.z) * e;
+        if (s >= 0 &&
+            (s >= 2 * int64_t{FIX16_ONE} || !face_front_dot(&n, &vertices[faces[f].a], &eye)))
+            continue;
+        const model_face& face = faces[f];
+        g_front[count++] = static_cast<uint16_t>(f);
+        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
+    }
+    return count;
+}
+
+uint32_t collect_front_planes(const model_lod* lod, const vec3* normals, const int64_t* planes,
+                              const vec3& eye) {
+    int axis = -1;
+    const int64_t* sums = g_share.on ? row_sums(lod, normals, planes, eye, &axis) : nullptr;
+    if (!sums) return collect_front<true>(lod, normals, planes, eye);
+    if (axis == 0) return collect_front_row<0>(lod, normals, sums, eye);
+    if (axis == 1) return collect_front_row<1>(lod, normals, sums, eye);
+    return collect_front_row<2>(lod, normals, sums, eye);
+}
+
 // True when every face of the level has zero area on the screen (view_box_on_one_line).
 bool lod_on_one_line(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
                      const frustum_slopes* slopes) {
@@ -321,11 +397,13 @@ void draw_model_share_begin() {
     g_share = shared_rotation{};
     g_share.on = true;
     g_colours.lod = nullptr;
+    g_row = plane_row{};
 }
 
 void draw_model_share_end() {
     g_share = shared_rotation{};
     g_colours.lod = nullptr;
+    g_row = plane_row{};
 }
 
 int material_level(int material, fix16 light_dot) {
@@ -424,7 +502,7 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     const uint32_t nv = lod->vertex_count;
     for (uint32_t i = 0; i < nv; i++) g_used[i] = 0;
     const uint32_t front_count = planes && within_reach(eye, FACE_PLANE_REACH)
-                                     ? collect_front<true>(lod, normals, planes, eye)
+                                     ? collect_front_planes(lod, normals, planes, eye)
                                      : collect_front<false>(lod, normals, nullptr, eye);
     uint32_t t1 = timed ? timing_now() : 0;
     uint8_t any_out = 0; // 0: every used vertex inside the frustum, no face needs clipping
