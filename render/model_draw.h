@@ -49,8 +49,11 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
 // it drew, with what their depth alone decides (the projection factor, the frustum's width
 // there), and reuses them when the next draw of that level has the same rotation, the same
 // depth and the same view: copies of one model turned alike side by side then cost one
-// rotation and one division per vertex between them. The levels must stay as they are until
-// the end call. The pixels are the same as without it.
+// rotation and one division per vertex between them; one wholly inside the frustum keeps
+// only its vertices' pixels and depth values. On both vertex paths the copies also share
+// their faces' colours while the light comes from the same side, and the back-face sums of
+// a row of copies whose eyes differ in one coordinate. The levels, normals and planes must
+// stay as they are until the end call. The pixels are the same as without it.
 void draw_model_share_begin();
 void draw_model_share_end();
 
