@@ -145,7 +145,7 @@ void draw_ship(arcade_view* v, const arcade_ship* ship, fix16 x, fix16 y, const 
     vec3 light = {wrap_sub32(c.x, LIGHT), wrap_add32(c.y, LIGHT), wrap_sub32(c.z, LIGHT)};
     draw_model(v->playfield, v->depth, v->width, v->height, &d->mdl.levels[level],
                d->normals[level], d->radius[level], &pose, &v->camera, &v->vp, &v->slopes,
-               v->shade_mode, &light, ship->base, 4, v->spans);
+               v->shade_mode, &light, ship->base, 4, v->spans, d->planes[level]);
 }
 
 const arcade_ship* enemy_ship(const arcade_state* a, int kind) {
@@ -167,13 +167,17 @@ void draw_player(arcade_state* a) {
     const shooter_game& g = a->game;
     if (g.game_over) return;
     if (g.invuln_ms > 0 && (g.invuln_ms & 0x80) == 0) return; // blinking
+    draw_model_share_begin(); // the cheaper way for a ship wholly inside the view
     draw_ship(&a->view, &a->ships[SHIP_PLAYER], g.player_x, px(SHOOTER_PLAYER_Y), ARCADE_NOSE_UP);
+    draw_model_share_end();
 }
 
 void draw_lives(arcade_state* a) {
     int icons = a->game.lives < 5 ? a->game.lives : 5;
+    draw_model_share_begin(); // one model turned alike at one depth
     for (int i = 0; i < icons; i++)
         draw_ship(&a->view, &a->ships[SHIP_ICON], px(147 - 10 * i), px(17), ARCADE_NOSE_UP);
+    draw_model_share_end();
 }
 
 void put_block(arcade_view* v, int x, int y, int w, int h, uint8_t colour) {

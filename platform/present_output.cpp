@@ -137,6 +137,17 @@ void planar_rows(present_screen* s, const uint8_t* chunky, int32_t y0, int32_t r
     show_planar_rows(s, y0, rows);
 }
 
+// True when n bytes of a and b differ. Whole 32-byte blocks, nearly all of them, are
+// compared as four 64-bit words in line: a library call per block would cost more than
+// the comparison.
+inline bool block_differs(const uint8_t* a, const uint8_t* b, int32_t n) {
+    if (n != 32) return n > 0 && std::memcmp(a, b, static_cast<size_t>(n)) != 0;
+    uint64_t wa[4], wb[4];
+    std::memcpy(wa, a, sizeof wa);
+    std::memcpy(wb, b, sizeof wb);
+    return ((wa[0] ^ wb[0]) | (wa[1] ^ wb[1]) | (wa[2] ^ wb[2]) | (wa[3] ^ wb[3])) != 0;
+}
+
 // Graphics-card delta copy: unmarked rows whole, marked rows by differing 32-byte blocks,
 // each run of differing blocks written as one piece.
 void rtg_rows_delta(present_screen* s, const uint8_t* chunky, int32_t y0, int32_t rows) {
@@ -158,8 +169,7 @@ void rtg_rows_delta(present_screen* s, const uint8_t* chunky, int32_t y0, int32_
             int32_t run_start = -1;
             for (int32_t x = 0; x <= s->width; x += 32) {
                 int32_t n = s->width - x < 32 ? s->width - x : 32;
-                bool differs = n > 0 && std::memcmp(src + x, old + x, static_cast<size_t>(n)) != 0;
-                if (differs) {
+                if (block_differs(src + x, old + x, n)) {
                     std::memcpy(old + x, src + x, static_cast<size_t>(n));
                     s->written++;
                     if (run_start < 0) run_start = x;

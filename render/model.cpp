@@ -166,6 +166,32 @@ vec3* compute_face_normals(const model_lod* lod) {
     return normals;
 }
 
+namespace {
+
+bool within_reach(const vec3& v, int32_t reach) {
+    return v.x <= reach && v.x >= -reach && v.y <= reach && v.y >= -reach && v.z <= reach &&
+           v.z >= -reach;
+}
+
+} // namespace
+
+int64_t* compute_face_planes(const model_lod* lod, const vec3* normals) {
+    for (uint32_t i = 0; i < lod->face_count; i++) {
+        uint16_t a = lod->faces[i].a;
+        if (a >= lod->vertex_count || !within_reach(lod->vertices[a], FACE_PLANE_REACH) ||
+            !within_reach(normals[i], FACE_PLANE_NORMAL))
+            return nullptr;
+    }
+    int64_t* planes = new (std::nothrow) int64_t[lod->face_count ? lod->face_count : 1];
+    if (!planes) return nullptr;
+    for (uint32_t i = 0; i < lod->face_count; i++) {
+        const vec3& n = normals[i];
+        const vec3& a = lod->vertices[lod->faces[i].a];
+        planes[i] = int64_t{n.x} * a.x + int64_t{n.y} * a.y + int64_t{n.z} * a.z;
+    }
+    return planes;
+}
+
 int drawable_init(drawable* d, const fix16 distances[3]) {
     int levels = d->mdl.level_count;
     if (levels == 0) return 1;
@@ -176,6 +202,8 @@ int drawable_init(drawable* d, const fix16 distances[3]) {
         delete[] d->normals[i];
         d->normals[i] = compute_face_normals(&lod);
         if (!d->normals[i]) return 0;
+        delete[] d->planes[i];
+        d->planes[i] = compute_face_planes(&lod, d->normals[i]);
         fix16 largest = 0;
         for (uint32_t v = 0; v < lod.vertex_count; v++) {
             fix16 len = vec3_length(&lod.vertices[v]);
@@ -192,6 +220,10 @@ void drawable_free(drawable* d) {
     for (vec3*& n : d->normals) {
         delete[] n;
         n = nullptr;
+    }
+    for (int64_t*& p : d->planes) {
+        delete[] p;
+        p = nullptr;
     }
     model_free(&d->mdl);
     *d = drawable{};

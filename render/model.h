@@ -43,9 +43,15 @@ struct model {
 
 constexpr int DRAWABLE_MAX_LEVELS = 4;
 
+// The reach of the back-face test by face planes: corners within FACE_PLANE_REACH and unit
+// normals (within FACE_PLANE_NORMAL) on every axis keep its sums far from wrapping.
+constexpr int32_t FACE_PLANE_REACH = 1 << 27;
+constexpr int32_t FACE_PLANE_NORMAL = 1 << 17;
+
 struct drawable {
     model mdl;
     vec3* normals[DRAWABLE_MAX_LEVELS];
+    int64_t* planes[DRAWABLE_MAX_LEVELS]; // per face n . its first corner, exact; or null
     fix16 radius[DRAWABLE_MAX_LEVELS];
     int64_t switch_dist[DRAWABLE_MAX_LEVELS - 1]; // squared; level i is used below entry i
 };
@@ -61,6 +67,9 @@ extern const fix16 LOD_FAR[3];
 int model_load(const uint8_t* data, uint32_t size, model* out);
 void model_free(model* m);
 vec3* compute_face_normals(const model_lod* lod);
+// Each face's normal . its first corner in 64 bits; null when a corner or normal lies out
+// of the planes' reach (the level keeps the corner test) or memory runs out.
+int64_t* compute_face_planes(const model_lod* lod, const vec3* normals);
 
 int drawable_init(drawable* d, const fix16 distances[3]);
 void drawable_free(drawable* d);

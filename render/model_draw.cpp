@@ -35,6 +35,38 @@ shared_rotation g_share = {};
 shared_vertex g_shared[DRAW_MAX_VERTICES];
 uint8_t g_have[DRAW_MAX_VERTICES];
 
+// Face colours kept under a shared rotation: copies turned alike see the light from the same
+// side, so a face's colour is worked out once for them all. An entry holds while its
+// generation is the current one; a new level, light or shading starts a new generation.
+struct shared_colours {
+    const model_lod* lod;
+    const vec3* normals;
+    vec3 light;
+    int mode, ramp_length;
+    uint8_t base;
+    uint32_t generation;
+};
+shared_colours g_colours = {};
+uint8_t g_colour[DRAW_MAX_FACES];
+uint32_t g_colour_generation[DRAW_MAX_FACES];
+
+// The generation of face colours for this draw, a new one when what they depend on changed.
+uint32_t colour_generation(const model_lod* lod, const vec3* normals, const vec3& light, int mode,
+                           uint8_t base, int ramp_length) {
+    shared_colours& c = g_colours;
+    if (c.generation != 0 && c.lod == lod && c.normals == normals && c.light.x == light.x &&
+        c.light.y == light.y && c.light.z == light.z && c.mode == mode && c.base == base &&
+        c.ramp_length == ramp_length)
+        return c.generation;
+    if (++c.generation == 0) { // every stale entry must be told apart from the new ones
+        for (uint32_t& g : g_colour_generation) g = 0;
+        c.generation = 1;
+    }
+    c.lod = lod, c.normals = normals, c.light = light, c.mode = mode, c.base = base;
+    c.ramp_length = ramp_length;
+    return c.generation;
+}
+
 // 5/6 and 1/6 in fix16: a light dot product of 0..1 becomes 1/6..1 of the shade range.
 constexpr fix16 DOT_SCALE = 54614;
 constexpr fix16 DOT_BIAS = 10922;
@@ -71,9 +103,117 @@ uint8_t face_colour(int mode, const model_face& f, const vec3& n, const vec3& li
 
 // A face is in front when the eye lies on its outer side; seen edge-on it is not.
 inline bool face_front(const model_lod* lod, const vec3* normals, uint32_t f, const vec3& eye) {
-    vec3 rel;
-    vec3_sub(&rel, &lod->vertices[lod->faces[f].a], &eye);
-    return vec3_dot(&normals[f], &rel) < 0;
+    return face_front_dot(&normals[f], &lod->vertices[lod->faces[f].a], &eye);
+}
+
+bool within_reach(const vec3& v, int32_t reach) {
+    return v.x <= reach && v.x >= -reach && v.y <= reach && v.y >= -reach && v.z <= reach &&
+           v.z >= -reach;
+}
+
+// Lists the front faces in file order and marks their corners used; returns their count.
+// The level and the eye are read into locals first: the byte stores of the marks could
+// alias anything, and would make the loop load them again for every face.
+template <bool Planes>
+uint32_t collect_front(const model_lod* lod, const vec3* normals, const int64_t* planes,
+                       const vec3& eye_in) {
+    const model_face* faces = lod->faces;
+    const vec3* vertices = lod->vertices;
+    const uint32_t nf = lod->face_count;
+    const vec3 eye = eye_in;
+    const int64_t ex = eye.x, ey = eye.y, ez = eye.z;
+    uint32_t count = 0;
+    for (uint32_t f = 0; f < nf; f++) {
+        bool front;
+        if (Planes) {
+            int side = face_plane_side(planes[f], &normals[f], ex, ey, ez);
+            front =
+                side < 0 || (side == 0 && face_front_dot(&normals[f], &vertices[faces[f].a], &eye));
+        } else {
+            front = face_front_dot(&normals[f], &vertices[faces[f].a], &eye);
+        }
+        if (!front) continue;
+        const model_face& face = faces[f];
+        g_front[count++] = static_cast<uint16_t>(f);
+        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
+    }
+    return count;
+}
+
+// Under a shared rotation the copies of a row differ in one eye coordinate only (the same
+// depth and height, turned alike), so each face's plane sum less the products of the two
+// fixed coordinates is kept for the row: its back-face test is then one product. The sums
+// are made on the second copy, once the coordinate that varies is known; the first and any
+// copy off the row take the whole plane sum.
+struct plane_row {
+    const int64_t* planes;
+    const vec3* normals;
+    vec3 eye; // the last eye drawn with these planes
+    int axis; // the coordinate that varies along the row, or -1: no sums made
+};
+plane_row g_row = {};
+int64_t g_row_sum[DRAW_MAX_FACES];
+
+int64_t component(const vec3& v, int axis) {
+    return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
+}
+
+// The row's sums for this eye (their varying coordinate in *axis), or null.
+const int64_t* row_sums(const model_lod* lod, const vec3* normals, const int64_t* planes,
+                        const vec3& eye, int* axis) {
+    plane_row& r = g_row;
+    const bool same = r.planes == planes && r.normals == normals;
+    const bool differs[3] = {eye.x != r.eye.x, eye.y != r.eye.y, eye.z != r.eye.z};
+    r.eye = eye;
+    if (same && r.axis >= 0 && !differs[(r.axis + 1) % 3] && !differs[(r.axis + 2) % 3]) {
+        *axis = r.axis;
+        return g_row_sum;
+    }
+    const int count = differs[0] + differs[1] + differs[2];
+    if (!same || count != 1) {
+        r.planes = planes, r.normals = normals, r.axis = -1;
+        return nullptr;
+    }
+    r.axis = differs[0] ? 0 : differs[1] ? 1 : 2;
+    const int j = (r.axis + 1) % 3, k = (r.axis + 2) % 3;
+    const int64_t ej = component(eye, j), ek = component(eye, k);
+    for (uint32_t f = 0; f < lod->face_count; f++)
+        g_row_sum[f] = planes[f] - (component(normals[f], j) * ej + component(normals[f], k) * ek);
+    *axis = r.axis;
+    return g_row_sum;
+}
+
+// collect_front<true> from a row's sums, the varying coordinate being Axis.
+template <int Axis>
+uint32_t collect_front_row(const model_lod* lod, const vec3* normals, const int64_t* sums,
+                           const vec3& eye_in) {
+    const model_face* faces = lod->faces;
+    const vec3* vertices = lod->vertices;
+    const uint32_t nf = lod->face_count;
+    const vec3 eye = eye_in;
+    const int64_t e = Axis == 0 ? eye.x : Axis == 1 ? eye.y : eye.z;
+    uint32_t count = 0;
+    for (uint32_t f = 0; f < nf; f++) {
+        const vec3& n = normals[f];
+        const int64_t s = sums[f] - (Axis == 0 ? n.x : Axis == 1 ? n.y : n.z) * e;
+        if (s >= 0 &&
+            (s >= 2 * int64_t{FIX16_ONE} || !face_front_dot(&n, &vertices[faces[f].a], &eye)))
+            continue;
+        const model_face& face = faces[f];
+        g_front[count++] = static_cast<uint16_t>(f);
+        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
+    }
+    return count;
+}
+
+uint32_t collect_front_planes(const model_lod* lod, const vec3* normals, const int64_t* planes,
+                              const vec3& eye) {
+    int axis = -1;
+    const int64_t* sums = g_share.on ? row_sums(lod, normals, planes, eye, &axis) : nullptr;
+    if (!sums) return collect_front<true>(lod, normals, planes, eye);
+    if (axis == 0) return collect_front_row<0>(lod, normals, sums, eye);
+    if (axis == 1) return collect_front_row<1>(lod, normals, sums, eye);
+    return collect_front_row<2>(lod, normals, sums, eye);
 }
 
 // True when every face of the level has zero area on the screen (view_box_on_one_line).
@@ -142,12 +282,11 @@ bool sphere_well_inside(const vec3& c, fix16 r, fix16 near, const frustum_slopes
            zy + y * 65536 >= my;
 }
 
-// transform_vertices through the shared rotation: the same view points, outcodes and
-// projections, each worked out as that function does.
-void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
-                      const frustum_slopes* slopes, bool inside) {
+// Starts a draw through the shared rotation: forgets the vertices rotated for another level,
+// rotation, depth or view.
+void shared_prepare(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
+                    const frustum_slopes* slopes) {
     shared_rotation& s = g_share;
-    const uint32_t nv = lod->vertex_count;
     if (s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) || s.vp.focal != vp->focal ||
         s.vp.near != vp->near || s.vp.centre_x != vp->centre_x || s.vp.centre_y != vp->centre_y ||
         s.slopes.slope_x != slopes->slope_x || s.slopes.slope_y != slopes->slope_y) {
@@ -156,32 +295,70 @@ void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const 
         s.z = t->z;
         s.vp = *vp;
         s.slopes = *slopes;
-        for (uint32_t i = 0; i < nv; i++) g_have[i] = 0;
+        for (uint32_t i = 0; i < lod->vertex_count; i++) g_have[i] = 0;
     }
+}
+
+// Vertex i of the shared rotation, rotated when first needed.
+inline const shared_vertex& shared_at(const model_lod* lod, uint32_t i, const mat3* m,
+                                      const vec3* t, const view_projection* vp,
+                                      const frustum_slopes* slopes) {
+    shared_vertex& c = g_shared[i];
+    if (!g_have[i]) {
+        mat3_apply(&c.rotated, m, &lod->vertices[i]);
+        fix16 z = wrap_add32(c.rotated.z, t->z);
+        c.sx = fix16_mul(z, slopes->slope_x);
+        c.sy = fix16_mul(z, slopes->slope_y);
+        c.scale = vp->near < z ? fix16_div(vp->focal, z) : 0;
+        g_have[i] = 1;
+    }
+    return c;
+}
+
+// The pixel and depth value of each used vertex, for a level whose every vertex is inside
+// the frustum (sphere_well_inside): nothing is clipped and no outcode is read, so the draw
+// needs only these, worked out as transform_vertices and the drawing pass would.
+screen_vertex g_pixel[DRAW_MAX_VERTICES];
+int32_t g_pixel_depth[DRAW_MAX_VERTICES];
+
+void transform_shared_inside(const model_lod* lod, const mat3* m, const vec3* t,
+                             const view_projection* vp, const frustum_slopes* slopes) {
+    shared_prepare(lod, m, t, vp, slopes);
+    const int32_t tx = t->x, ty = t->y, cx = vp->centre_x, cy = vp->centre_y;
+    for (uint32_t i = 0; i < lod->vertex_count; i++) {
+        if (!g_used[i]) continue;
+        const shared_vertex& c = shared_at(lod, i, m, t, vp, slopes);
+        const int64_t x = wrap_add32(c.rotated.x, tx), y = wrap_add32(c.rotated.y, ty);
+        int32_t dx = static_cast<int32_t>((static_cast<int64_t>(c.scale) * x) >> 32);
+        int32_t dy = static_cast<int32_t>((static_cast<int64_t>(c.scale) * y) >> 32);
+        g_pixel[i] = screen_vertex{static_cast<int16_t>(wrap_add32(cx, dx)),
+                                   static_cast<int16_t>(wrap_sub32(cy, dy))};
+        g_pixel_depth[i] = depth_frame_vertex(&g_depth_frame, c.scale);
+    }
+}
+
+// transform_vertices through the shared rotation: the same view points, outcodes and
+// projections, each worked out as that function does, and the same or-ed outcodes returned.
+uint8_t transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
+                         const view_projection* vp, const frustum_slopes* slopes) {
+    shared_prepare(lod, m, t, vp, slopes);
+    const uint32_t nv = lod->vertex_count;
     const fix16 near = vp->near;
+    uint8_t any = 0;
     for (uint32_t i = 0; i < nv; i++) {
         if (!g_used[i]) continue;
-        shared_vertex& c = g_shared[i];
-        if (!g_have[i]) {
-            mat3_apply(&c.rotated, m, &lod->vertices[i]);
-            fix16 z = wrap_add32(c.rotated.z, t->z);
-            c.sx = fix16_mul(z, slopes->slope_x);
-            c.sy = fix16_mul(z, slopes->slope_y);
-            c.scale = near < z ? fix16_div(vp->focal, z) : 0;
-            g_have[i] = 1;
-        }
+        const shared_vertex& c = shared_at(lod, i, m, t, vp, slopes);
         vec3 v;
         vec3_add(&v, &c.rotated, t);
         g_view[i] = v;
         uint8_t code = 0;
-        if (!inside) {
-            if (v.z <= near) code |= OUT_NEAR;
-            if (wrap_sub32(c.sx, v.x) < 0) code |= OUT_RIGHT;
-            if (wrap_add32(v.x, c.sx) < 0) code |= OUT_LEFT;
-            if (wrap_sub32(c.sy, v.y) < 0) code |= OUT_TOP;
-            if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
-        }
+        if (v.z <= near) code |= OUT_NEAR;
+        if (wrap_sub32(c.sx, v.x) < 0) code |= OUT_RIGHT;
+        if (wrap_add32(v.x, c.sx) < 0) code |= OUT_LEFT;
+        if (wrap_sub32(c.sy, v.y) < 0) code |= OUT_TOP;
+        if (wrap_add32(v.y, c.sy) < 0) code |= OUT_BOTTOM;
         g_outcode[i] = code;
+        any |= code;
         if (code & OUT_NEAR) continue;
         projected_vertex& out = g_projected[i];
         int32_t dx = static_cast<int32_t>((static_cast<int64_t>(c.scale) * v.x) >> 32);
@@ -192,6 +369,7 @@ void transform_shared(const model_lod* lod, const mat3* m, const vec3* t, const 
         out.screen_y = static_cast<int16_t>(wrap_sub32(vp->centre_y, dy));
         out.valid = 1;
     }
+    return any;
 }
 
 void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const vec3 tri[3],
@@ -218,10 +396,14 @@ void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const
 void draw_model_share_begin() {
     g_share = shared_rotation{};
     g_share.on = true;
+    g_colours.lod = nullptr;
+    g_row = plane_row{};
 }
 
 void draw_model_share_end() {
     g_share = shared_rotation{};
+    g_colours.lod = nullptr;
+    g_row = plane_row{};
 }
 
 int material_level(int material, fix16 light_dot) {
@@ -284,7 +466,7 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                 const vec3* normals, fix16 radius, const render_pose* object,
                 const render_pose* camera, const view_projection* vp, const frustum_slopes* slopes,
                 int mode, const vec3* light, uint8_t base_colour, int ramp_length,
-                depth_span* spans) {
+                depth_span* spans, const int64_t* planes) {
     if (!lod || !normals || lod->vertex_count > DRAW_MAX_VERTICES ||
         lod->face_count > DRAW_MAX_FACES)
         return;
@@ -317,26 +499,27 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     render_timing& rt = g_render_timing;
     bool timed = rt.on && rt.now;
     uint32_t t0 = timed ? timing_now() : 0;
-    const uint32_t nv = lod->vertex_count, nf = lod->face_count;
+    const uint32_t nv = lod->vertex_count;
     for (uint32_t i = 0; i < nv; i++) g_used[i] = 0;
-    uint32_t front_count = 0;
-    for (uint32_t f = 0; f < nf; f++) {
-        if (!face_front(lod, normals, f, eye)) continue;
-        const model_face& face = lod->faces[f];
-        g_front[front_count++] = static_cast<uint16_t>(f);
-        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
-    }
+    const uint32_t front_count = planes && within_reach(eye, FACE_PLANE_REACH)
+                                     ? collect_front_planes(lod, normals, planes, eye)
+                                     : collect_front<false>(lod, normals, nullptr, eye);
     uint32_t t1 = timed ? timing_now() : 0;
-    if (g_vertex_fpu) {
+    uint8_t any_out = 0; // 0: every used vertex inside the frustum, no face needs clipping
+    const bool pixels_only =
+        !g_vertex_fpu && g_share.on && sphere_well_inside(t, radius, vp->near, slopes);
+    if (pixels_only) {
+        transform_shared_inside(lod, &m, &t, vp, slopes);
+    } else if (g_vertex_fpu) {
         fpu_view fv;
         fpu_view_setup(&fv, &m, &t, vp);
-        fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view, g_outcode,
-                               g_projected);
+        any_out = fpu_transform_vertices(&fv, lod->vertices, g_used, static_cast<int>(nv), g_view,
+                                         g_outcode, g_projected);
     } else if (g_share.on) {
-        transform_shared(lod, &m, &t, vp, slopes, sphere_well_inside(t, radius, vp->near, slopes));
+        any_out = transform_shared(lod, &m, &t, vp, slopes);
     } else {
-        transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used, static_cast<int>(nv), g_view,
-                           g_outcode, g_projected);
+        any_out = transform_vertices(&m, &t, vp, slopes, lod->vertices, g_used,
+                                     static_cast<int>(nv), g_view, g_outcode, g_projected);
     }
     if (timed) {
         uint32_t t2 = timing_now();
@@ -349,17 +532,42 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     const bool direct = !timed && !g_raster_no_depth && g_raster_fused;
     // The triangle-view shade advances over every face in file order, back faces included.
     const bool triangle_view = mode == SHADE_TRIANGLES;
-    auto colour_of = [&](uint32_t f) {
-        return triangle_view
-                   ? static_cast<uint8_t>(base_colour + triangle_shade(f, ramp_length))
-                   : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
+    const uint32_t generation =
+        g_share.on ? colour_generation(lod, normals, l, mode, base_colour, ramp_length) : 0;
+    auto colour_work = [&](uint32_t f) {
+        uint8_t c = triangle_view
+                        ? static_cast<uint8_t>(base_colour + triangle_shade(f, ramp_length))
+                        : face_colour(mode, lod->faces[f], normals[f], l, base_colour, ramp_length);
+        if (generation) g_colour[f] = c, g_colour_generation[f] = generation;
+        return c;
     };
+    auto colour_of = [&](uint32_t f) {
+        return generation && g_colour_generation[f] == generation ? g_colour[f] : colour_work(f);
+    };
+    // With every vertex inside, every front face is drawn whole: its outcodes need no look.
+    const bool clip = any_out != 0;
+    if (!clip) g_render_stats.tris_drawn += front_count;
     for (uint32_t i = 0; i < front_count; i++) {
         const uint32_t f = g_front[i];
         const model_face& face = lod->faces[f];
-        uint8_t oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
-        if (oa & ob & oc) continue;
-        g_render_stats.tris_drawn++;
+        if (pixels_only) {
+            const screen_vertex a = g_pixel[face.a], b = g_pixel[face.b], c = g_pixel[face.c];
+            if (screen_cross(a.x, a.y, b.x, b.y, c.x, c.y) <= 0) continue;
+            const screen_triangle tri = {{a, b, c}};
+            const int32_t d[3] = {g_pixel_depth[face.a], g_pixel_depth[face.b],
+                                  g_pixel_depth[face.c]};
+            if (direct)
+                raster_front_triangle_w(frame, depth, width, height, &tri, d, colour_of(f));
+            else
+                raster_screen_triangle(frame, depth, width, height, &tri, d, colour_of(f), spans);
+            continue;
+        }
+        uint8_t oa = 0, ob = 0, oc = 0;
+        if (clip) {
+            oa = g_outcode[face.a], ob = g_outcode[face.b], oc = g_outcode[face.c];
+            if (oa & ob & oc) continue;
+            g_render_stats.tris_drawn++;
+        }
         if ((oa | ob | oc) == 0) {
             const projected_vertex& a = g_projected[face.a];
             const projected_vertex& b = g_projected[face.b];
@@ -376,7 +584,7 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                             depth_frame_vertex(&g_depth_frame, b.scale),
                             depth_frame_vertex(&g_depth_frame, c.scale)};
             if (direct)
-                raster_triangle_w_fast(frame, depth, width, height, &tri, d, colour);
+                raster_front_triangle_w(frame, depth, width, height, &tri, d, colour);
             else
                 raster_screen_triangle(frame, depth, width, height, &tri, d, colour, spans);
         } else {

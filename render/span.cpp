@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "core/fixmath.h"
 #include "render/fast_clear.h"
@@ -119,17 +120,22 @@ walk_rows(const edge& long_edge, int32_t y_long, const edge& short_edge, int32_t
 // row before y_end, calling row(y, left, right, left depth, step per pixel) for every row
 // that covers at least one pixel. Returns false when the triangle is rejected. All three
 // raster paths go through here, so they cover exactly the same pixels.
-template <bool Depth, class Row>
+// Front: the caller has seen screen_triangle_cross(tri) > 0.
+template <bool Depth, bool Front = false, class Row>
 [[gnu::always_inline]] inline bool triangle_walk(const screen_triangle* tri, const int32_t* depths,
                                                  int32_t y_end, Row&& row) {
-    if (screen_triangle_cross(tri) <= 0) return false;
+    if (!Front && screen_triangle_cross(tri) <= 0) return false;
     const screen_vertex* v = tri->v;
 
-    // A stable sort by y, so equal rows keep the order received.
-    int i0 = 0, i1 = 1, i2 = 2, tmp;
-    if (v[i1].y < v[i0].y) tmp = i0, i0 = i1, i1 = tmp;
-    if (v[i2].y < v[i1].y) tmp = i1, i1 = i2, i2 = tmp;
-    if (v[i1].y < v[i0].y) tmp = i0, i0 = i1, i1 = tmp;
+    // A stable sort by y, so equal rows keep the order received. The rows are held in
+    // locals; when the last two need no swap, the first two are in order already.
+    int i0 = 0, i1 = 1, i2 = 2;
+    int32_t y0 = v[0].y, y1 = v[1].y, y2 = v[2].y;
+    if (y1 < y0) std::swap(i0, i1), std::swap(y0, y1);
+    if (y2 < y1) {
+        std::swap(i1, i2), std::swap(y1, y2);
+        if (y1 < y0) std::swap(i0, i1), std::swap(y0, y1);
+    }
     const screen_vertex& top = v[i0];
     const screen_vertex& mid = v[i1];
     const screen_vertex& bot = v[i2];
@@ -232,6 +238,14 @@ int raster_triangle_w(uint8_t* frame, int32_t* depth, int width, int height,
                             fill_depth_row(frame, depth, width, y, left, right, z, step, colour);
                         });
     return static_cast<int>(count);
+}
+
+void raster_front_triangle_w(uint8_t* frame, int32_t* depth, int width, int height,
+                             const screen_triangle* tri, const int32_t depths[3], uint8_t colour) {
+    triangle_walk<true, true>(
+        tri, depths, height, [&](int32_t y, int32_t left, int32_t right, int32_t z, int32_t step) {
+            if (y >= 0) fill_depth_row(frame, depth, width, y, left, right, z, step, colour);
+        });
 }
 
 int emit_triangle_spans(const screen_triangle* tri, uint8_t colour, flat_span* spans,

@@ -88,6 +88,10 @@ int raster_screen_triangle(uint8_t* frame, int32_t* depth, int width, int height
                            depth_span* spans);
 int raster_triangle_w(uint8_t* frame, int32_t* depth, int width, int height,
                       const screen_triangle* tri, const int32_t depths[3], uint8_t colour);
+// raster_triangle_w for a triangle the caller has seen turn clockwise (screen_triangle_cross
+// > 0), without the pixel count: the same pixels for less set-up.
+void raster_front_triangle_w(uint8_t* frame, int32_t* depth, int width, int height,
+                             const screen_triangle* tri, const int32_t depths[3], uint8_t colour);
 int emit_triangle_spans(const screen_triangle* tri, uint8_t colour, flat_span* spans, int capacity);
 int emit_triangle_spans_z(const screen_triangle* tri, const int32_t depths[3], uint8_t colour,
                           depth_span* spans, int capacity);

@@ -260,9 +260,10 @@ int select_lod(int count, const int64_t* thresholds, int64_t distance) {
     return count - 1;
 }
 
-void transform_vertices(const mat3* m, const vec3* t, const view_projection* vp,
-                        const frustum_slopes* slopes, const vec3* vertices, const uint8_t* used,
-                        int count, vec3* view, uint8_t* outcodes, projected_vertex* projected) {
+uint8_t transform_vertices(const mat3* m, const vec3* t, const view_projection* vp,
+                           const frustum_slopes* slopes, const vec3* vertices, const uint8_t* used,
+                           int count, vec3* view, uint8_t* outcodes, projected_vertex* projected) {
+    uint8_t any = 0;
     for (int i = 0; i < count; i++) {
         if (!used[i]) continue;
         vec3 v;
@@ -271,8 +272,10 @@ void transform_vertices(const mat3* m, const vec3* t, const view_projection* vp,
         view[i] = v;
         uint8_t code = view_outcode(&v, vp->near, slopes);
         outcodes[i] = code;
+        any |= code;
         if (!(code & OUT_NEAR)) project_view_vertex(&projected[i], &v, vp);
     }
+    return any;
 }
 
 } // namespace vantrel

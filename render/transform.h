@@ -104,9 +104,10 @@ int clip_triangle_frustum(const vec3 tri[3], const view_projection* vp, vec3 out
 // thresholds: count signed 64-bit distances in increasing order.
 int select_lod(int count, const int64_t* thresholds, int64_t distance);
 
-// Vertex transform over the used vertices of a mesh, the integer path.
-void transform_vertices(const mat3* m, const vec3* t, const view_projection* vp,
-                        const frustum_slopes* slopes, const vec3* vertices, const uint8_t* used,
-                        int count, vec3* view, uint8_t* outcodes, projected_vertex* projected);
+// Vertex transform over the used vertices of a mesh, the integer path. Returns the outcodes
+// of the used vertices or-ed together: 0 when every one lies inside the frustum.
+uint8_t transform_vertices(const mat3* m, const vec3* t, const view_projection* vp,
+                           const frustum_slopes* slopes, const vec3* vertices, const uint8_t* used,
+                           int count, vec3* view, uint8_t* outcodes, projected_vertex* projected);
 
 } // namespace vantrel

@@ -44,12 +44,14 @@ void fpu_view_setup(fpu_view* out, const mat3* m, const vec3* t, const view_proj
     out->centre_y = vp->centre_y;
 }
 
-void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint8_t* used,
-                            int count, vec3* view, uint8_t* outcodes, projected_vertex* projected) {
+uint8_t fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint8_t* used,
+                               int count, vec3* view, uint8_t* outcodes,
+                               projected_vertex* projected) {
     // The view is copied into locals: the loop stores bytes (the outcodes), which may alias
     // anything, so fields read through fv would be loaded again for every vertex.
     const fpu_view v0 = *fv;
     const float* m = v0.m;
+    uint8_t any = 0;
     for (int i = 0; i < count; i++) {
         if (!used[i]) continue;
         float x = static_cast<float>(vertices[i].x);
@@ -69,6 +71,7 @@ void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint
         if (sy - vy < 0.0f) code |= OUT_TOP;
         if (vy + sy < 0.0f) code |= OUT_BOTTOM;
         outcodes[i] = code;
+        any |= code;
         if (code & OUT_NEAR) continue;
         float k = v0.focal / vz;
         projected_vertex& pv = projected[i];
@@ -78,6 +81,7 @@ void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint
         pv.z = v.z;
         pv.valid = 1;
     }
+    return any;
 }
 
 } // namespace vantrel

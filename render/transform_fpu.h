@@ -23,8 +23,10 @@ struct fpu_view {
 };
 
 void fpu_view_setup(fpu_view* out, const mat3* m, const vec3* t, const view_projection* vp);
-void fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint8_t* used,
-                            int count, vec3* view, uint8_t* outcodes, projected_vertex* projected);
+// Returns the used vertices' outcodes or-ed together, as transform_vertices does.
+uint8_t fpu_transform_vertices(const fpu_view* fv, const vec3* vertices, const uint8_t* used,
+                               int count, vec3* view, uint8_t* outcodes,
+                               projected_vertex* projected);
 
 inline uint64_t fpu_double_bits(double d) {
     uint64_t u;

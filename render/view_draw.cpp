@@ -35,7 +35,7 @@ int view_draw_object(const view_scene* view, const drawable* d, const render_pos
     const view_target& t = view->target;
     draw_model(t.frame, t.depth, t.width, t.height, &d->mdl.levels[level], d->normals[level],
                d->radius[level], pose, view->camera, view->vp, view->slopes, mode, &light, base,
-               ramp, view->spans);
+               ramp, view->spans, d->planes[level]);
     return level;
 }
 
