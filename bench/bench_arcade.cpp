@@ -1,6 +1,7 @@
 // An arcade frame (rules, drawing and headless present) with all 36 ships on the screen and
-// bursts alive, timed frame by frame: median and 95th percentile. `make bench-callgrind`
-// counts its instructions.
+// bursts alive, timed frame by frame: median and 95th percentile, on the integer vertex path
+// (argument 0) and on the float one (1), which the game takes where the processor has an FPU.
+// `make bench-callgrind` counts their instructions.
 #include "arcade/arcade_local.h"
 #include "bench/bench_game.h"
 #include "shell/game_models.h"
@@ -9,8 +10,9 @@
 namespace vantrel {
 namespace {
 
-// The game's data and models, and the arcade opened on them; its lines kept out of the report.
-bool open_arcade() {
+// The game's data and models, and the arcade opened on them on the chosen vertex path; its
+// lines kept out of the report.
+bool open_arcade(bool fpu) {
     quiet_stdout quiet;
     progdir_set(VANTREL_GAME_DIR);
     render_services_install();
@@ -19,6 +21,8 @@ bool open_arcade() {
         present_backend_current() || present_backend_start(&PRESENT_BACKEND_HEADLESS, &settings);
     gfx_cfg.detail = 2; // high
     gfx_cfg.particles = 3;
+    g_has_fpu = fpu;
+    gfx_cfg.fpu_use = fpu ? 2 : 1; // on, off
     graphics_resolved g;
     graphics_resolve(&g, &gfx_cfg, static_cast<uint32_t>(detected_cpu));
     const mode_request request = {0, {g_chunky, g_depth, g_spans, 320, 256}};
@@ -46,7 +50,7 @@ void keep_busy(arcade_state* a) {
 }
 
 void BM_arcade_frame(benchmark::State& state) {
-    if (!open_arcade()) return state.SkipWithError("the game data is not built");
+    if (!open_arcade(state.range(0) != 0)) return state.SkipWithError("the game data is not built");
     arcade_state* a = arcade_current();
     frame_times times;
     for (auto _ : state) {
@@ -56,7 +60,7 @@ void BM_arcade_frame(benchmark::State& state) {
     arcade_mode_finish();
     times.report(state);
 }
-BENCHMARK(BM_arcade_frame)->Iterations(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_arcade_frame)->Arg(0)->Arg(1)->Iterations(1000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace vantrel

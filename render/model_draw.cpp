@@ -25,6 +25,7 @@ struct shared_vertex {
 };
 struct shared_rotation {
     bool on;
+    bool fpu; // which vertex path filled the cache: each keeps its own values there
     const model_lod* lod;
     mat3 m;
     fix16 z;
@@ -33,6 +34,14 @@ struct shared_rotation {
 };
 shared_rotation g_share = {};
 shared_vertex g_shared[DRAW_MAX_VERTICES];
+// The float path's shared rotation: per vertex the rotated x and y before the translation,
+// and what the depth alone decides (view z, the frustum's half-sizes there, focal / z and its
+// fix16 scale), each worked out as fpu_transform_vertices does.
+struct shared_float_vertex {
+    float rx, ry, vz, sx, sy, k;
+    int32_t z, scale;
+};
+shared_float_vertex g_shared_float[DRAW_MAX_VERTICES];
 uint8_t g_have[DRAW_MAX_VERTICES];
 
 // Face colours kept under a shared rotation: copies turned alike see the light from the same
@@ -287,9 +296,12 @@ bool sphere_well_inside(const vec3& c, fix16 r, fix16 near, const frustum_slopes
 void shared_prepare(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
                     const frustum_slopes* slopes) {
     shared_rotation& s = g_share;
-    if (s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) || s.vp.focal != vp->focal ||
-        s.vp.near != vp->near || s.vp.centre_x != vp->centre_x || s.vp.centre_y != vp->centre_y ||
-        s.slopes.slope_x != slopes->slope_x || s.slopes.slope_y != slopes->slope_y) {
+    const bool fpu = g_vertex_fpu != 0;
+    if (s.fpu != fpu || s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) ||
+        s.vp.focal != vp->focal || s.vp.near != vp->near || s.vp.centre_x != vp->centre_x ||
+        s.vp.centre_y != vp->centre_y || s.slopes.slope_x != slopes->slope_x ||
+        s.slopes.slope_y != slopes->slope_y) {
+        s.fpu = fpu;
         s.lod = lod;
         s.m = *m;
         s.z = t->z;
@@ -368,6 +380,73 @@ uint8_t transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
         out.screen_x = static_cast<int16_t>(wrap_add32(vp->centre_x, dx));
         out.screen_y = static_cast<int16_t>(wrap_sub32(vp->centre_y, dy));
         out.valid = 1;
+    }
+    return any;
+}
+
+// Vertex i of the float path's shared rotation, rotated when first needed.
+inline const shared_float_vertex& shared_float_at(const model_lod* lod, uint32_t i,
+                                                  const fpu_view& v) {
+    shared_float_vertex& c = g_shared_float[i];
+    if (!g_have[i]) {
+        const float* m = v.m;
+        const float x = static_cast<float>(lod->vertices[i].x);
+        const float y = static_cast<float>(lod->vertices[i].y);
+        const float z = static_cast<float>(lod->vertices[i].z);
+        c.rx = fpu_fma_grid(m[2], z, fpu_fma_grid(m[0], x, m[1] * y));
+        c.ry = fpu_fma_grid(m[5], z, fpu_fma_grid(m[3], x, m[4] * y));
+        c.vz = fpu_fma_grid(m[8], z, fpu_fma_grid(m[6], x, m[7] * y)) + v.t[2];
+        c.z = fpu_to_int(c.vz);
+        c.sx = v.slope_x * c.vz;
+        c.sy = v.slope_y * c.vz;
+        c.k = c.vz <= v.near ? 0.0f : v.focal / c.vz;
+        c.scale = fpu_to_int(c.k * 65536.0f);
+        g_have[i] = 1;
+    }
+    return c;
+}
+
+// fpu_transform_vertices through the shared rotation: the translation is added to the kept
+// rotated point, as that function adds it, so the view points, outcodes and projections are
+// the same bits. Each used vertex's pixel and depth value go to g_pixel; the view points and
+// projections are filled in only when some vertex is outside the frustum and faces may need
+// clipping. Returns the or-ed outcodes.
+uint8_t fpu_transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
+                             const view_projection* vp, const frustum_slopes* slopes) {
+    shared_prepare(lod, m, t, vp, slopes);
+    fpu_view v;
+    fpu_view_setup(&v, m, t, vp);
+    const uint32_t nv = lod->vertex_count;
+    uint8_t any = 0;
+    for (uint32_t i = 0; i < nv; i++) {
+        if (!g_used[i]) continue;
+        const shared_float_vertex& c = shared_float_at(lod, i, v);
+        const float vx = c.rx + v.t[0], vy = c.ry + v.t[1];
+        uint8_t code = 0;
+        if (c.vz <= v.near) code |= OUT_NEAR;
+        if (c.sx - vx < 0.0f) code |= OUT_RIGHT;
+        if (vx + c.sx < 0.0f) code |= OUT_LEFT;
+        if (c.sy - vy < 0.0f) code |= OUT_TOP;
+        if (vy + c.sy < 0.0f) code |= OUT_BOTTOM;
+        g_outcode[i] = code;
+        any |= code;
+        if (code & OUT_NEAR) continue;
+        // Inside the frustum |x| <= z * centre / focal, so x * focal / z is within the
+        // screen's half-width in fix16 and converts without the saturating checks.
+        const float px = vx * c.k, py = vy * c.k;
+        const int32_t dx = code ? fpu_to_int(px) : static_cast<int32_t>(px);
+        const int32_t dy = code ? fpu_to_int(py) : static_cast<int32_t>(py);
+        g_pixel[i] = screen_vertex{static_cast<int16_t>(wrap_add32(v.centre_x, dx >> 16)),
+                                   static_cast<int16_t>(wrap_sub32(v.centre_y, dy >> 16))};
+        g_pixel_depth[i] = depth_frame_vertex(&g_depth_frame, c.scale);
+    }
+    if (any == 0) return 0;
+    for (uint32_t i = 0; i < nv; i++) {
+        if (!g_used[i]) continue;
+        const shared_float_vertex& c = g_shared_float[i];
+        g_view[i] = vec3{fpu_to_int(c.rx + v.t[0]), fpu_to_int(c.ry + v.t[1]), c.z};
+        if (g_outcode[i] & OUT_NEAR) continue;
+        g_projected[i] = projected_vertex{g_pixel[i].x, g_pixel[i].y, c.z, 1, c.scale};
     }
     return any;
 }
@@ -506,10 +585,14 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                                      : collect_front<false>(lod, normals, nullptr, eye);
     uint32_t t1 = timed ? timing_now() : 0;
     uint8_t any_out = 0; // 0: every used vertex inside the frustum, no face needs clipping
-    const bool pixels_only =
+    // With pixels_only the drawing pass reads each vertex's pixel and depth value from g_pixel.
+    bool pixels_only =
         !g_vertex_fpu && g_share.on && sphere_well_inside(t, radius, vp->near, slopes);
     if (pixels_only) {
         transform_shared_inside(lod, &m, &t, vp, slopes);
+    } else if (g_vertex_fpu && g_share.on) {
+        any_out = fpu_transform_shared(lod, &m, &t, vp, slopes);
+        pixels_only = any_out == 0;
     } else if (g_vertex_fpu) {
         fpu_view fv;
         fpu_view_setup(&fv, &m, &t, vp);
