@@ -33,12 +33,14 @@ TEST(Keymap, GameKeysPresentOnceAndHostKeysAbsent) {
         }
 
     // Insert is Help, left GUI the left Amiga key; host keys and codes off the table give -1.
-    const std::pair<SDL_Scancode, int> MAPPED[] = {
+    // Scancodes are kept as ints here: an enum object holding -5 is not a valid value.
+    const std::pair<int, int> MAPPED[] = {
         {SDL_SCANCODE_F11, -1},       {SDL_SCANCODE_PRINTSCREEN, -1}, {SDL_SCANCODE_ESCAPE, 0x45},
         {SDL_SCANCODE_KP_PLUS, 0x5E}, {SDL_SCANCODE_W, 0x11},         {SDL_SCANCODE_0, 0x0A},
-        {SDL_SCANCODE_INSERT, 0x5F},  {SDL_SCANCODE_LGUI, 0x66},      {SDL_Scancode(-5), -1},
+        {SDL_SCANCODE_INSERT, 0x5F},  {SDL_SCANCODE_LGUI, 0x66},      {-5, -1},
         {SDL_NUM_SCANCODES, -1}};
-    for (auto [scancode, raw] : MAPPED) EXPECT_EQ(sdl_scancode_to_raw(scancode), raw) << scancode;
+    for (auto [scancode, raw] : MAPPED)
+        EXPECT_EQ(sdl_scancode_to_raw(static_cast<SDL_Scancode>(scancode)), raw) << scancode;
 }
 
 } // namespace
