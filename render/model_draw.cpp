@@ -22,6 +22,7 @@ uint16_t g_front[DRAW_MAX_FACES]; // the front faces, in file order
 struct shared_vertex {
     vec3 rotated;
     fix16 scale, sx, sy;
+    int32_t depth; // the depth value of the frame the rotation was kept in
 };
 struct shared_rotation {
     bool on;
@@ -31,6 +32,7 @@ struct shared_rotation {
     fix16 z;
     view_projection vp;
     frustum_slopes slopes;
+    depth_frame depth;
 };
 shared_rotation g_share = {};
 shared_vertex g_shared[DRAW_MAX_VERTICES];
@@ -39,7 +41,7 @@ shared_vertex g_shared[DRAW_MAX_VERTICES];
 // fix16 scale), each worked out as fpu_transform_vertices does.
 struct shared_float_vertex {
     float rx, ry, vz, sx, sy, k;
-    int32_t z, scale;
+    int32_t z, scale, depth;
 };
 shared_float_vertex g_shared_float[DRAW_MAX_VERTICES];
 uint8_t g_have[DRAW_MAX_VERTICES];
@@ -300,13 +302,15 @@ void shared_prepare(const model_lod* lod, const mat3* m, const vec3* t, const vi
     if (s.fpu != fpu || s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) ||
         s.vp.focal != vp->focal || s.vp.near != vp->near || s.vp.centre_x != vp->centre_x ||
         s.vp.centre_y != vp->centre_y || s.slopes.slope_x != slopes->slope_x ||
-        s.slopes.slope_y != slopes->slope_y) {
+        s.slopes.slope_y != slopes->slope_y || s.depth.base != g_depth_frame.base ||
+        s.depth.scale != g_depth_frame.scale) {
         s.fpu = fpu;
         s.lod = lod;
         s.m = *m;
         s.z = t->z;
         s.vp = *vp;
         s.slopes = *slopes;
+        s.depth = g_depth_frame;
         for (uint32_t i = 0; i < lod->vertex_count; i++) g_have[i] = 0;
     }
 }
@@ -322,6 +326,7 @@ inline const shared_vertex& shared_at(const model_lod* lod, uint32_t i, const ma
         c.sx = fix16_mul(z, slopes->slope_x);
         c.sy = fix16_mul(z, slopes->slope_y);
         c.scale = vp->near < z ? fix16_div(vp->focal, z) : 0;
+        c.depth = depth_frame_vertex(&g_depth_frame, c.scale);
         g_have[i] = 1;
     }
     return c;
@@ -345,7 +350,7 @@ void transform_shared_inside(const model_lod* lod, const mat3* m, const vec3* t,
         int32_t dy = static_cast<int32_t>((static_cast<int64_t>(c.scale) * y) >> 32);
         g_pixel[i] = screen_vertex{static_cast<int16_t>(wrap_add32(cx, dx)),
                                    static_cast<int16_t>(wrap_sub32(cy, dy))};
-        g_pixel_depth[i] = depth_frame_vertex(&g_depth_frame, c.scale);
+        g_pixel_depth[i] = c.depth;
     }
 }
 
@@ -401,6 +406,7 @@ inline const shared_float_vertex& shared_float_at(const model_lod* lod, uint32_t
         c.sy = v.slope_y * c.vz;
         c.k = c.vz <= v.near ? 0.0f : v.focal / c.vz;
         c.scale = fpu_to_int(c.k * 65536.0f);
+        c.depth = depth_frame_vertex(&g_depth_frame, c.scale);
         g_have[i] = 1;
     }
     return c;
@@ -438,7 +444,7 @@ uint8_t fpu_transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
         const int32_t dy = code ? fpu_to_int(py) : static_cast<int32_t>(py);
         g_pixel[i] = screen_vertex{static_cast<int16_t>(wrap_add32(v.centre_x, dx >> 16)),
                                    static_cast<int16_t>(wrap_sub32(v.centre_y, dy >> 16))};
-        g_pixel_depth[i] = depth_frame_vertex(&g_depth_frame, c.scale);
+        g_pixel_depth[i] = c.depth;
     }
     if (any == 0) return 0;
     for (uint32_t i = 0; i < nv; i++) {
