@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "arcade/arcade_local.h"
+#include "core/hash.h"
 #include "render/fast_clear.h"
 #include "render/model_draw.h"
 #include "render/particles_draw.h"
@@ -93,12 +94,7 @@ int arcade_text(uint8_t* frame, int width, int height, int y, const char* text, 
 
 void arcade_stars_init(arcade_state* a) {
     uint32_t r = 625341585u;
-    auto next = [&r] {
-        r ^= r << 13;
-        r ^= r >> 17;
-        r ^= r << 5;
-        return r;
-    };
+    auto next = [&r] { return r = xorshift32(r); };
     const uint32_t w = uint32_t(a->view.width), h = uint32_t(a->view.height);
     for (int i = 0; i < ARCADE_STARS; i++) {
         arcade_star& s = a->stars[i];

@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "core/hash.h"
+
 namespace vantrel {
 
 // Group 0: slots 12-19; group 1: 0-7; group 2: 8-11 and 20-23; group 3: 24-31; group 4: 32-35.
@@ -204,9 +206,7 @@ uint32_t dive_start_slot(shooter_game* g) {
     g->dive_counter++;
     uint32_t r = h0 ^ 0x6A09E667u;
     for (int i = 0; i < 4; i++) {
-        uint32_t a = r ^ (r << 13);
-        uint32_t b = a ^ (a >> 17);
-        r = (b ^ (b << 5)) + k;
+        r = xorshift32(r) + k;
     }
     uint32_t start = (r >> 8) & 63;
     return start > 35 ? start - 36 : start;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "arcade/shooter.h"
+#include "core/hash.h"
 #include "platform/frame_crc.h"
 
 namespace vantrel {
@@ -267,7 +268,7 @@ TEST(Shooter, ReplayEndsAtTheRecordedState) {
     uint32_t r = 2463534242u, games = 1, total = 0;
     shooter_input in = {0, false};
     for (int step = 0; step < 20000; step++) {
-        r ^= r << 13, r ^= r >> 17, r ^= r << 5;
+        r = xorshift32(r);
         if (step % 16 == 0) in = {int32_t(r % 3) - 1, (r >> 8) % 4 != 0};
         shooter_step(&g, &in, int32_t(1 + (r >> 16) % 40));
         if (g.game_over) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/hash.h"
 #include "render/model_draw.h"
 #include "shell/game_models.h"
 
@@ -13,12 +14,7 @@ namespace {
 TEST(FacePlanes, AgreeWithTheCornerTestEdgeOnAndAtTheLimits) {
     constexpr int32_t R = FACE_PLANE_REACH, N = FACE_PLANE_NORMAL;
     uint32_t r = 2463534242u;
-    auto next = [&r] {
-        r ^= r << 13;
-        r ^= r >> 17;
-        r ^= r << 5;
-        return r;
-    };
+    auto next = [&r] { return r = xorshift32(r); };
     auto pick = [&](int32_t reach) { return int32_t(next() % (2u * uint32_t(reach) + 1)) - reach; };
     for (int i = 0; i < 300000; i++) {
         // Eyes a few units off the face's plane put the exact sum in the band the truncated
