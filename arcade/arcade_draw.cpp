@@ -149,31 +149,24 @@ const arcade_ship* enemy_ship(const arcade_state* a, int kind) {
 }
 
 void draw_enemies(arcade_state* a) {
-    // The ships of a row in formation are one model turned alike at one depth.
-    draw_model_share_begin();
     for (const shooter_enemy& e : a->game.enemies) {
         if (e.state == ENEMY_WAITING || e.state == ENEMY_DEAD) continue;
         mat3 orient = e.state == ENEMY_FORMATION ? ARCADE_NOSE_DOWN : heading(e.vx, e.vy);
         draw_ship(&a->view, enemy_ship(a, e.kind), e.x, e.y, orient);
     }
-    draw_model_share_end();
 }
 
 void draw_player(arcade_state* a) {
     const shooter_game& g = a->game;
     if (g.game_over) return;
     if (g.invuln_ms > 0 && (g.invuln_ms & 0x80) == 0) return; // blinking
-    draw_model_share_begin(); // the cheaper way for a ship wholly inside the view
     draw_ship(&a->view, &a->ships[SHIP_PLAYER], g.player_x, px(SHOOTER_PLAYER_Y), ARCADE_NOSE_UP);
-    draw_model_share_end();
 }
 
 void draw_lives(arcade_state* a) {
     int icons = a->game.lives < 5 ? a->game.lives : 5;
-    draw_model_share_begin(); // one model turned alike at one depth
     for (int i = 0; i < icons; i++)
         draw_ship(&a->view, &a->ships[SHIP_ICON], px(147 - 10 * i), px(17), ARCADE_NOSE_UP);
-    draw_model_share_end();
 }
 
 void put_block(arcade_view* v, int x, int y, int w, int h, uint8_t colour) {

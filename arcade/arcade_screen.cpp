@@ -271,6 +271,10 @@ bool arcade_mode_begin(const mode_request* request) {
     particles_init(&a->fx, a->pool, PARTICLES_GAME_CAPACITY);
     a->fx.limit = static_cast<int>(particles_mode_limit(g.particles));
     a->bursts = 0;
+    // The ships in formation, the player's and the life icons keep their turn and depth from
+    // frame to frame, and their models stay loaded while the arcade runs: their rotations are
+    // kept for the whole visit.
+    draw_model_share_begin();
     sfx_open();
     arcade_stars_init(a);
     amiga_date_stamp(&a->last_stamp);
@@ -301,6 +305,7 @@ bool arcade_mode_step() {
 
 void arcade_mode_finish() {
     arcade_state* a = &g_arcade;
+    draw_model_share_end();
     sfx_close();
     if (a->screen) present_amiga_close(a->screen);
     a->screen = nullptr;

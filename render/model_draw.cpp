@@ -17,34 +17,52 @@ projected_vertex g_projected[DRAW_MAX_VERTICES];
 uint8_t g_used[DRAW_MAX_VERTICES];
 uint16_t g_front[DRAW_MAX_FACES]; // the front faces, in file order
 
-// The shared rotation (draw_model_share_begin): what it was made for and, per vertex, the
-// rotated point, focal / z and the frustum's half-width and half-height at its depth.
+// The shared rotations (draw_model_share_begin). Each slot keeps one: what it was made for
+// and, in its own stretch of the vertex caches, per vertex the rotated point, focal / z, the
+// frustum's half-width and half-height at its depth and the depth value less the frame's
+// base, so a rotation outlives the frame it was made in. A level with more vertices than a
+// stretch takes them all. When every slot is taken the one used longest ago gives way.
+constexpr int SHARE_SLOTS = 8;
+constexpr uint32_t SHARE_SLOT_VERTICES = DRAW_MAX_VERTICES / SHARE_SLOTS;
 struct shared_vertex {
     vec3 rotated;
     fix16 scale, sx, sy;
-    int32_t depth; // the depth value of the frame the rotation was kept in
+    uint32_t depth; // depth_frame_vertex less the frame's base
 };
 struct shared_rotation {
-    bool on;
-    bool fpu; // which vertex path filled the cache: each keeps its own values there
+    bool used;
+    bool wide; // holds every stretch
+    bool fpu;  // which vertex path filled it: each keeps its own values there
     const model_lod* lod;
     mat3 m;
     fix16 z;
     view_projection vp;
     frustum_slopes slopes;
-    depth_frame depth;
+    int32_t depth_scale;
+    uint32_t last_use;
 };
-shared_rotation g_share = {};
+struct shared_rotations {
+    bool on;
+    uint32_t clock;
+    shared_rotation slot[SHARE_SLOTS];
+};
+shared_rotations g_share = {};
 shared_vertex g_shared[DRAW_MAX_VERTICES];
 // The float path's shared rotation: per vertex the rotated x and y before the translation,
 // and what the depth alone decides (view z, the frustum's half-sizes there, focal / z and its
 // fix16 scale), each worked out as fpu_transform_vertices does.
 struct shared_float_vertex {
     float rx, ry, vz, sx, sy, k;
-    int32_t z, scale, depth;
+    int32_t z, scale;
+    uint32_t depth;
 };
 shared_float_vertex g_shared_float[DRAW_MAX_VERTICES];
 uint8_t g_have[DRAW_MAX_VERTICES];
+
+// The depth value of a vertex with projection scale `scale`, less the frame's base.
+uint32_t depth_above_base(int32_t scale) {
+    return static_cast<uint32_t>(depth_frame_vertex(&g_depth_frame, scale)) - g_depth_frame.base;
+}
 
 // Face colours kept under a shared rotation: copies turned alike see the light from the same
 // side, so a face's colour is worked out once for them all. An entry holds while its
@@ -293,41 +311,76 @@ bool sphere_well_inside(const vec3& c, fix16 r, fix16 near, const frustum_slopes
            zy + y * 65536 >= my;
 }
 
-// Starts a draw through the shared rotation: forgets the vertices rotated for another level,
-// rotation, depth or view.
-void shared_prepare(const model_lod* lod, const mat3* m, const vec3* t, const view_projection* vp,
-                    const frustum_slopes* slopes) {
-    shared_rotation& s = g_share;
-    const bool fpu = g_vertex_fpu != 0;
-    if (s.fpu != fpu || s.lod != lod || s.z != t->z || !same_mat3(s.m, *m) ||
-        s.vp.focal != vp->focal || s.vp.near != vp->near || s.vp.centre_x != vp->centre_x ||
-        s.vp.centre_y != vp->centre_y || s.slopes.slope_x != slopes->slope_x ||
-        s.slopes.slope_y != slopes->slope_y || s.depth.base != g_depth_frame.base ||
-        s.depth.scale != g_depth_frame.scale) {
-        s.fpu = fpu;
-        s.lod = lod;
-        s.m = *m;
-        s.z = t->z;
-        s.vp = *vp;
-        s.slopes = *slopes;
-        s.depth = g_depth_frame;
-        for (uint32_t i = 0; i < lod->vertex_count; i++) g_have[i] = 0;
-    }
+// sphere_well_inside for the float vertex path. Its rotated points and outcodes round in
+// single precision: each of the few roundings between the exact view point and an outcode
+// test is within 2^-24 of the values involved, which are at most the translation's size
+// (times the larger slope for a side plane's z) plus a few radii. The sphere is grown by
+// 2^-16 of those sizes and 16 units, far more than all those roundings can move a vertex, so
+// a sphere that passes leaves every vertex's float outcode 0 as well.
+bool fpu_sphere_well_inside(const vec3& c, fix16 r, fix16 near, const frustum_slopes* s) {
+    const int64_t ax = c.x < 0 ? -int64_t{c.x} : c.x, ay = c.y < 0 ? -int64_t{c.y} : c.y;
+    const int64_t az = c.z < 0 ? -int64_t{c.z} : c.z;
+    const int64_t slope = s->slope_x > s->slope_y ? s->slope_x : s->slope_y;
+    const int64_t sizes = ax + ay + az + ((az * (slope < 0 ? 0 : slope)) >> 16) + 4 * int64_t{r};
+    const int64_t grown = int64_t{r} + (sizes >> 16) + 16;
+    return grown < (int64_t{1} << 28) && sphere_well_inside(c, static_cast<fix16>(grown), near, s);
 }
 
-// Vertex i of the shared rotation, rotated when first needed.
-inline const shared_vertex& shared_at(const model_lod* lod, uint32_t i, const mat3* m,
-                                      const vec3* t, const view_projection* vp,
+bool same_rotation(const shared_rotation& r, bool fpu, const model_lod* lod, const mat3* m,
+                   const vec3* t, const view_projection* vp, const frustum_slopes* slopes) {
+    return r.used && r.fpu == fpu && r.lod == lod && r.z == t->z && same_mat3(r.m, *m) &&
+           r.vp.focal == vp->focal && r.vp.near == vp->near && r.vp.centre_x == vp->centre_x &&
+           r.vp.centre_y == vp->centre_y && r.slopes.slope_x == slopes->slope_x &&
+           r.slopes.slope_y == slopes->slope_y && r.depth_scale == g_depth_frame.scale;
+}
+
+// Starts a draw through a shared rotation: the first vertex of the stretch that keeps this
+// level's rotation, depth and view, a fresh one when no slot does.
+uint32_t shared_prepare(const model_lod* lod, const mat3* m, const vec3* t,
+                        const view_projection* vp, const frustum_slopes* slopes) {
+    shared_rotations& s = g_share;
+    const bool fpu = g_vertex_fpu != 0;
+    s.clock++;
+    int pick = 0;
+    for (int k = 0; k < SHARE_SLOTS; k++) {
+        shared_rotation& r = s.slot[k];
+        if (same_rotation(r, fpu, lod, m, t, vp, slopes)) {
+            r.last_use = s.clock;
+            return static_cast<uint32_t>(k) * SHARE_SLOT_VERTICES;
+        }
+        if (s.slot[pick].used && (!r.used || r.last_use < s.slot[pick].last_use)) pick = k;
+    }
+    const bool wide = lod->vertex_count > SHARE_SLOT_VERTICES;
+    if (wide || s.slot[0].wide) {
+        for (shared_rotation& r : s.slot) r.used = false;
+        pick = 0;
+    }
+    s.slot[pick] =
+        shared_rotation{true, wide, fpu, lod, *m, t->z, *vp, *slopes, g_depth_frame.scale, s.clock};
+    const uint32_t first = static_cast<uint32_t>(pick) * SHARE_SLOT_VERTICES;
+    for (uint32_t i = 0; i < lod->vertex_count; i++) g_have[first + i] = 0;
+    return first;
+}
+
+// Rotates a vertex for the shared rotation, with what its depth alone decides.
+void rotate_shared(shared_vertex* c, const vec3& vertex, const mat3* m, const vec3* t,
+                   const view_projection* vp, const frustum_slopes* slopes) {
+    mat3_apply(&c->rotated, m, &vertex);
+    fix16 z = wrap_add32(c->rotated.z, t->z);
+    c->sx = fix16_mul(z, slopes->slope_x);
+    c->sy = fix16_mul(z, slopes->slope_y);
+    c->scale = vp->near < z ? fix16_div(vp->focal, z) : 0;
+    c->depth = depth_above_base(c->scale);
+}
+
+// Vertex i of the shared rotation whose stretch starts at `first`, rotated when first needed.
+inline const shared_vertex& shared_at(const model_lod* lod, uint32_t first, uint32_t i,
+                                      const mat3* m, const vec3* t, const view_projection* vp,
                                       const frustum_slopes* slopes) {
-    shared_vertex& c = g_shared[i];
-    if (!g_have[i]) {
-        mat3_apply(&c.rotated, m, &lod->vertices[i]);
-        fix16 z = wrap_add32(c.rotated.z, t->z);
-        c.sx = fix16_mul(z, slopes->slope_x);
-        c.sy = fix16_mul(z, slopes->slope_y);
-        c.scale = vp->near < z ? fix16_div(vp->focal, z) : 0;
-        c.depth = depth_frame_vertex(&g_depth_frame, c.scale);
-        g_have[i] = 1;
+    shared_vertex& c = g_shared[first + i];
+    if (!g_have[first + i]) {
+        rotate_shared(&c, lod->vertices[i], m, t, vp, slopes);
+        g_have[first + i] = 1;
     }
     return c;
 }
@@ -340,17 +393,18 @@ int32_t g_pixel_depth[DRAW_MAX_VERTICES];
 
 void transform_shared_inside(const model_lod* lod, const mat3* m, const vec3* t,
                              const view_projection* vp, const frustum_slopes* slopes) {
-    shared_prepare(lod, m, t, vp, slopes);
+    const uint32_t first = shared_prepare(lod, m, t, vp, slopes);
+    const uint32_t base = g_depth_frame.base;
     const int32_t tx = t->x, ty = t->y, cx = vp->centre_x, cy = vp->centre_y;
     for (uint32_t i = 0; i < lod->vertex_count; i++) {
         if (!g_used[i]) continue;
-        const shared_vertex& c = shared_at(lod, i, m, t, vp, slopes);
+        const shared_vertex& c = shared_at(lod, first, i, m, t, vp, slopes);
         const int64_t x = wrap_add32(c.rotated.x, tx), y = wrap_add32(c.rotated.y, ty);
         int32_t dx = static_cast<int32_t>((static_cast<int64_t>(c.scale) * x) >> 32);
         int32_t dy = static_cast<int32_t>((static_cast<int64_t>(c.scale) * y) >> 32);
         g_pixel[i] = screen_vertex{static_cast<int16_t>(wrap_add32(cx, dx)),
                                    static_cast<int16_t>(wrap_sub32(cy, dy))};
-        g_pixel_depth[i] = c.depth;
+        g_pixel_depth[i] = static_cast<int32_t>(c.depth + base);
     }
 }
 
@@ -358,13 +412,13 @@ void transform_shared_inside(const model_lod* lod, const mat3* m, const vec3* t,
 // projections, each worked out as that function does, and the same or-ed outcodes returned.
 uint8_t transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
                          const view_projection* vp, const frustum_slopes* slopes) {
-    shared_prepare(lod, m, t, vp, slopes);
+    const uint32_t first = shared_prepare(lod, m, t, vp, slopes);
     const uint32_t nv = lod->vertex_count;
     const fix16 near = vp->near;
     uint8_t any = 0;
     for (uint32_t i = 0; i < nv; i++) {
         if (!g_used[i]) continue;
-        const shared_vertex& c = shared_at(lod, i, m, t, vp, slopes);
+        const shared_vertex& c = shared_at(lod, first, i, m, t, vp, slopes);
         vec3 v;
         vec3_add(&v, &c.rotated, t);
         g_view[i] = v;
@@ -389,25 +443,31 @@ uint8_t transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
     return any;
 }
 
-// Vertex i of the float path's shared rotation, rotated when first needed.
-inline const shared_float_vertex& shared_float_at(const model_lod* lod, uint32_t i,
+// Rotates a vertex for the float path's shared rotation, as fpu_transform_vertices does.
+void rotate_shared_float(shared_float_vertex* c, const vec3& vertex, const fpu_view& v) {
+    const float* m = v.m;
+    const float x = static_cast<float>(vertex.x);
+    const float y = static_cast<float>(vertex.y);
+    const float z = static_cast<float>(vertex.z);
+    c->rx = fpu_fma_grid(m[2], z, fpu_fma_grid(m[0], x, m[1] * y));
+    c->ry = fpu_fma_grid(m[5], z, fpu_fma_grid(m[3], x, m[4] * y));
+    c->vz = fpu_fma_grid(m[8], z, fpu_fma_grid(m[6], x, m[7] * y)) + v.t[2];
+    c->z = fpu_to_int(c->vz);
+    c->sx = v.slope_x * c->vz;
+    c->sy = v.slope_y * c->vz;
+    c->k = c->vz <= v.near ? 0.0f : v.focal / c->vz;
+    c->scale = fpu_to_int(c->k * 65536.0f);
+    c->depth = depth_above_base(c->scale);
+}
+
+// Vertex i of the float path's shared rotation whose stretch starts at `first`, rotated
+// when first needed.
+inline const shared_float_vertex& shared_float_at(const model_lod* lod, uint32_t first, uint32_t i,
                                                   const fpu_view& v) {
-    shared_float_vertex& c = g_shared_float[i];
-    if (!g_have[i]) {
-        const float* m = v.m;
-        const float x = static_cast<float>(lod->vertices[i].x);
-        const float y = static_cast<float>(lod->vertices[i].y);
-        const float z = static_cast<float>(lod->vertices[i].z);
-        c.rx = fpu_fma_grid(m[2], z, fpu_fma_grid(m[0], x, m[1] * y));
-        c.ry = fpu_fma_grid(m[5], z, fpu_fma_grid(m[3], x, m[4] * y));
-        c.vz = fpu_fma_grid(m[8], z, fpu_fma_grid(m[6], x, m[7] * y)) + v.t[2];
-        c.z = fpu_to_int(c.vz);
-        c.sx = v.slope_x * c.vz;
-        c.sy = v.slope_y * c.vz;
-        c.k = c.vz <= v.near ? 0.0f : v.focal / c.vz;
-        c.scale = fpu_to_int(c.k * 65536.0f);
-        c.depth = depth_frame_vertex(&g_depth_frame, c.scale);
-        g_have[i] = 1;
+    shared_float_vertex& c = g_shared_float[first + i];
+    if (!g_have[first + i]) {
+        rotate_shared_float(&c, lod->vertices[i], v);
+        g_have[first + i] = 1;
     }
     return c;
 }
@@ -416,27 +476,32 @@ inline const shared_float_vertex& shared_float_at(const model_lod* lod, uint32_t
 // rotated point, as that function adds it, so the view points, outcodes and projections are
 // the same bits. Each used vertex's pixel and depth value go to g_pixel; the view points and
 // projections are filled in only when some vertex is outside the frustum and faces may need
-// clipping. Returns the or-ed outcodes.
+// clipping. Returns the or-ed outcodes. Inside: the level is known to be wholly inside
+// (fpu_sphere_well_inside), so every outcode is 0 and none is worked out.
+template <bool Inside>
 uint8_t fpu_transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
                              const view_projection* vp, const frustum_slopes* slopes) {
-    shared_prepare(lod, m, t, vp, slopes);
+    const uint32_t first = shared_prepare(lod, m, t, vp, slopes);
+    const uint32_t base = g_depth_frame.base;
     fpu_view v;
     fpu_view_setup(&v, m, t, vp);
     const uint32_t nv = lod->vertex_count;
     uint8_t any = 0;
     for (uint32_t i = 0; i < nv; i++) {
         if (!g_used[i]) continue;
-        const shared_float_vertex& c = shared_float_at(lod, i, v);
+        const shared_float_vertex& c = shared_float_at(lod, first, i, v);
         const float vx = c.rx + v.t[0], vy = c.ry + v.t[1];
         uint8_t code = 0;
-        if (c.vz <= v.near) code |= OUT_NEAR;
-        if (c.sx - vx < 0.0f) code |= OUT_RIGHT;
-        if (vx + c.sx < 0.0f) code |= OUT_LEFT;
-        if (c.sy - vy < 0.0f) code |= OUT_TOP;
-        if (vy + c.sy < 0.0f) code |= OUT_BOTTOM;
-        g_outcode[i] = code;
-        any |= code;
-        if (code & OUT_NEAR) continue;
+        if (!Inside) {
+            if (c.vz <= v.near) code |= OUT_NEAR;
+            if (c.sx - vx < 0.0f) code |= OUT_RIGHT;
+            if (vx + c.sx < 0.0f) code |= OUT_LEFT;
+            if (c.sy - vy < 0.0f) code |= OUT_TOP;
+            if (vy + c.sy < 0.0f) code |= OUT_BOTTOM;
+            g_outcode[i] = code;
+            any |= code;
+            if (code & OUT_NEAR) continue;
+        }
         // Inside the frustum |x| <= z * centre / focal, so x * focal / z is within the
         // screen's half-width in fix16 and converts without the saturating checks.
         const float px = vx * c.k, py = vy * c.k;
@@ -444,12 +509,12 @@ uint8_t fpu_transform_shared(const model_lod* lod, const mat3* m, const vec3* t,
         const int32_t dy = code ? fpu_to_int(py) : static_cast<int32_t>(py);
         g_pixel[i] = screen_vertex{static_cast<int16_t>(wrap_add32(v.centre_x, dx >> 16)),
                                    static_cast<int16_t>(wrap_sub32(v.centre_y, dy >> 16))};
-        g_pixel_depth[i] = c.depth;
+        g_pixel_depth[i] = static_cast<int32_t>(c.depth + base);
     }
     if (any == 0) return 0;
     for (uint32_t i = 0; i < nv; i++) {
         if (!g_used[i]) continue;
-        const shared_float_vertex& c = g_shared_float[i];
+        const shared_float_vertex& c = g_shared_float[first + i];
         g_view[i] = vec3{fpu_to_int(c.rx + v.t[0]), fpu_to_int(c.ry + v.t[1]), c.z};
         if (g_outcode[i] & OUT_NEAR) continue;
         g_projected[i] = projected_vertex{g_pixel[i].x, g_pixel[i].y, c.z, 1, c.scale};
@@ -479,14 +544,14 @@ void raster_clipped(uint8_t* frame, int32_t* depth, int width, int height, const
 } // namespace
 
 void draw_model_share_begin() {
-    g_share = shared_rotation{};
+    g_share = shared_rotations{};
     g_share.on = true;
     g_colours.lod = nullptr;
     g_row = plane_row{};
 }
 
 void draw_model_share_end() {
-    g_share = shared_rotation{};
+    g_share = shared_rotations{};
     g_colours.lod = nullptr;
     g_row = plane_row{};
 }
@@ -593,11 +658,15 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
     uint8_t any_out = 0; // 0: every used vertex inside the frustum, no face needs clipping
     // With pixels_only the drawing pass reads each vertex's pixel and depth value from g_pixel.
     bool pixels_only =
-        !g_vertex_fpu && g_share.on && sphere_well_inside(t, radius, vp->near, slopes);
+        g_share.on && (g_vertex_fpu ? fpu_sphere_well_inside(t, radius, vp->near, slopes)
+                                    : sphere_well_inside(t, radius, vp->near, slopes));
     if (pixels_only) {
-        transform_shared_inside(lod, &m, &t, vp, slopes);
+        if (g_vertex_fpu)
+            fpu_transform_shared<true>(lod, &m, &t, vp, slopes);
+        else
+            transform_shared_inside(lod, &m, &t, vp, slopes);
     } else if (g_vertex_fpu && g_share.on) {
-        any_out = fpu_transform_shared(lod, &m, &t, vp, slopes);
+        any_out = fpu_transform_shared<false>(lod, &m, &t, vp, slopes);
         pixels_only = any_out == 0;
     } else if (g_vertex_fpu) {
         fpu_view fv;

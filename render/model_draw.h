@@ -45,15 +45,16 @@ void draw_model(uint8_t* frame, int32_t* depth, int width, int height, const mod
                 int mode, const vec3* light, uint8_t base_colour, int ramp_length,
                 depth_span* spans, const int64_t* planes = nullptr);
 
-// Between these calls either vertex path keeps the rotated vertices of the last level it
-// drew, with what their depth alone decides (the projection factor, the frustum's width
-// there), and reuses them when the next draw of that level has the same rotation, the same
-// depth and the same view: copies of one model turned alike side by side then cost one
-// rotation and one division per vertex between them. On the integer path a copy wholly
-// inside the frustum keeps only its vertices' pixels and depth values. The copies also share
-// their faces' colours while the light comes from the same side, and the back-face sums of
-// a row of copies whose eyes differ in one coordinate. The levels, normals and planes must
-// stay as they are until the end call. The pixels are the same as without it.
+// Between these calls either vertex path keeps the rotated vertices of the last few levels
+// it drew, with what their depth alone decides (the projection factor, the frustum's width
+// there, the depth value less the frame's base), and reuses them when a later draw of one of
+// those levels has the same rotation, the same depth and the same view, in this frame or a
+// later one: copies of one model turned alike cost one rotation and one division per vertex
+// between them. A copy wholly inside the frustum keeps only its vertices' pixels and depth
+// values. The copies also share their faces' colours while the light comes from the same
+// side, and the back-face sums of a row of copies whose eyes differ in one coordinate. The
+// levels, normals and planes must stay as they are until the end call. The pixels are the
+// same as without it.
 void draw_model_share_begin();
 void draw_model_share_end();
 

@@ -154,25 +154,34 @@ TEST(DrawModel, BothRasterPathsAndBothVertexPathsDrawTheBox) {
 }
 
 TEST(DrawModel, SharedRotationDrawsTheSameBytes) {
-    // A row of boxes turned alike at two depths, across both frame edges, one turned another
-    // way among them: the same frame and depth with the rotation shared as without, on both
-    // vertex paths.
+    // Rows of boxes at two depths, across both frame edges, turned ten ways (more than the
+    // rotations kept at once) in an order that comes back to turns both kept and given up,
+    // over two frames: the same frame and depth with the rotations shared as without, on
+    // both vertex paths.
     int saved_fpu = g_vertex_fpu;
-    mat3 turned;
-    const vec3 forward = {-60 * ONE, -30 * ONE, -58 * ONE}, up = {0, ONE, 0};
-    mat3_look_at(&turned, &forward, &up);
+    mat3 turns[10];
+    const vec3 up = {0, ONE, 0};
+    for (int k = 0; k < 10; k++) {
+        const vec3 forward = {(-60 + 9 * k) * ONE, -30 * ONE, -58 * ONE};
+        mat3_look_at(&turns[k], &forward, &up);
+    }
+    const int turn_of[] = {0, 0, 1, 0, 2, 3, 4, 5, 6, 7, 8, 9, 0, 1, 1, 9, 8, 2};
     for (int fpu = 0; fpu < 2; fpu++) {
         g_vertex_fpu = fpu;
         scene plain, shared;
         for (scene* s : {&plain, &shared}) {
             s->camera = render_pose{{0, 0, 0}, IDENTITY};
+            depth_frame_init(&g_depth_frame, s->vp.near, s->vp.focal); // the same bases
             if (s == &shared) draw_model_share_begin();
-            for (int i = 0; i < 9; i++) {
-                s->object = render_pose{at((i < 8 ? i - 4 : 3) * 20 * ONE, (i < 8 ? i : 9) * ONE,
-                                           (i < 8 ? 120 : 125) * ONE),
-                                        turned};
-                if (i == 5) s->object.orient = IDENTITY;
-                s->draw(SHADE_MATERIAL_LIT, vec3{-200 * ONE, 300 * ONE, 0});
+            for (int frame = 0; frame < 2; frame++) {
+                s->clear();
+                for (int i = 0; i < 18; i++) {
+                    const int column = (i + frame) % 9;
+                    s->object = render_pose{
+                        at((column - 4) * 20 * ONE, column * ONE, (i < 9 ? 120 : 125) * ONE),
+                        turns[turn_of[i]]};
+                    s->draw(SHADE_MATERIAL_LIT, vec3{-200 * ONE, 300 * ONE, 0});
+                }
             }
             draw_model_share_end();
         }
