@@ -140,33 +140,35 @@ bool within_reach(const vec3& v, int32_t reach) {
            v.z >= -reach;
 }
 
-// Lists the front faces in file order and marks their corners used; returns their count.
-// The level and the eye are read into locals first: the byte stores of the marks could
-// alias anything, and would make the loop load them again for every face.
-template <bool Planes>
-uint32_t collect_front(const model_lod* lod, const vec3* normals, const int64_t* planes,
-                       const vec3& eye_in) {
+// Lists the faces `front(f, corner a)` keeps, in file order, and marks their corners used;
+// returns their count. The level is read into locals first: the byte stores of the marks
+// could alias anything, and would make the loop load it again for every face.
+template <typename Front>
+uint32_t collect_faces(const model_lod* lod, Front front) {
     const model_face* faces = lod->faces;
     const vec3* vertices = lod->vertices;
     const uint32_t nf = lod->face_count;
-    const vec3 eye = eye_in;
-    const int64_t ex = eye.x, ey = eye.y, ez = eye.z;
     uint32_t count = 0;
     for (uint32_t f = 0; f < nf; f++) {
-        bool front;
-        if (Planes) {
-            int side = face_plane_side(planes[f], &normals[f], ex, ey, ez);
-            front =
-                side < 0 || (side == 0 && face_front_dot(&normals[f], &vertices[faces[f].a], &eye));
-        } else {
-            front = face_front_dot(&normals[f], &vertices[faces[f].a], &eye);
-        }
-        if (!front) continue;
         const model_face& face = faces[f];
+        if (!front(f, vertices[face.a])) continue;
         g_front[count++] = static_cast<uint16_t>(f);
         g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
     }
     return count;
+}
+
+// The front faces, by face planes when given. The eye is copied for the same reason.
+template <bool Planes>
+uint32_t collect_front(const model_lod* lod, const vec3* normals, const int64_t* planes,
+                       const vec3& eye_in) {
+    const vec3 eye = eye_in;
+    const int64_t ex = eye.x, ey = eye.y, ez = eye.z;
+    return collect_faces(lod, [=](uint32_t f, const vec3& a) {
+        if (!Planes) return face_front_dot(&normals[f], &a, &eye);
+        int side = face_plane_side(planes[f], &normals[f], ex, ey, ez);
+        return side < 0 || (side == 0 && face_front_dot(&normals[f], &a, &eye));
+    });
 }
 
 // Under a shared rotation the copies of a row differ in one eye coordinate only (the same
@@ -216,23 +218,13 @@ const int64_t* row_sums(const model_lod* lod, const vec3* normals, const int64_t
 template <int Axis>
 uint32_t collect_front_row(const model_lod* lod, const vec3* normals, const int64_t* sums,
                            const vec3& eye_in) {
-    const model_face* faces = lod->faces;
-    const vec3* vertices = lod->vertices;
-    const uint32_t nf = lod->face_count;
     const vec3 eye = eye_in;
     const int64_t e = Axis == 0 ? eye.x : Axis == 1 ? eye.y : eye.z;
-    uint32_t count = 0;
-    for (uint32_t f = 0; f < nf; f++) {
+    return collect_faces(lod, [=](uint32_t f, const vec3& a) {
         const vec3& n = normals[f];
         const int64_t s = sums[f] - (Axis == 0 ? n.x : Axis == 1 ? n.y : n.z) * e;
-        if (s >= 0 &&
-            (s >= 2 * int64_t{FIX16_ONE} || !face_front_dot(&n, &vertices[faces[f].a], &eye)))
-            continue;
-        const model_face& face = faces[f];
-        g_front[count++] = static_cast<uint16_t>(f);
-        g_used[face.a] = g_used[face.b] = g_used[face.c] = 1;
-    }
-    return count;
+        return s < 0 || (s < 2 * int64_t{FIX16_ONE} && face_front_dot(&n, &a, &eye));
+    });
 }
 
 uint32_t collect_front_planes(const model_lod* lod, const vec3* normals, const int64_t* planes,
